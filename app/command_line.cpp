@@ -1,0 +1,144 @@
+#include "app/command_line.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace {
+
+enum class Effect {
+    help,
+    debug,
+    version,
+    community,
+    user,
+    authPassword,
+    privPassword,
+    authProtocol,
+    privProtocol,
+};
+
+struct Option {
+    std::string_view text;
+    Effect effect;
+    int32_t code;  // the version or protocol code the option selects
+};
+
+// Matched in this order; the first equal entry applies.
+constexpr Option options[] = {
+    {"/?", Effect::help, 0},          {"-?", Effect::help, 0},
+    {"/h", Effect::help, 0},          {"-h", Effect::help, 0},
+    {"/help", Effect::help, 0},       {"-help", Effect::help, 0},
+    {"-d", Effect::debug, 0},         {"-v1", Effect::version, 0},
+    {"-v2c", Effect::version, 1},     {"-v3", Effect::version, 2},
+    {"-c", Effect::community, 0},     {"-user", Effect::user, 0},
+    {"-auth", Effect::authPassword, 0}, {"-priv", Effect::privPassword, 0},
+    {"-md5", Effect::authProtocol, 1}, {"-sha1", Effect::authProtocol, 2},
+    {"-des", Effect::privProtocol, 1}, {"-aes", Effect::privProtocol, 2},
+    {"-des3", Effect::privProtocol, 3}, {"-aes192", Effect::privProtocol, 4},
+    {"-aes256", Effect::privProtocol, 5},
+};
+
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+const Option* findOption(std::string_view entry) {
+    for (const Option& option : options) {
+        if (equalIgnoringCase(entry, option.text)) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+std::string* valueField(Effect effect, SnmpTargetSettings& settings) {
+    switch (effect) {
+        case Effect::community:
+            return &settings.communityString;
+        case Effect::user:
+            return &settings.userName;
+        case Effect::authPassword:
+            return &settings.authPassword;
+        case Effect::privPassword:
+            return &settings.privPassword;
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
+bool readCommandLine(int argc, const char* const* argv, SnmpTargetSettings& settings,
+                     int32_t& debug) {
+    if (argc < 3) {
+        return false;
+    }
+    settings.agentName = argv[1];
+    settings.agentAddress = argv[1];
+    settings.port = 161;
+    for (int i = 2; i < argc; ++i) {
+        const Option* option = findOption(argv[i]);
+        if (option == nullptr || option->effect == Effect::help) {
+            return false;
+        }
+        if (std::string* field = valueField(option->effect, settings)) {
+            if (i + 1 >= argc) {
+                return false;  // the value is missing
+            }
+            *field = argv[++i];
+            continue;
+        }
+        switch (option->effect) {
+            case Effect::debug:
+                debug = 1;
+                break;
+            case Effect::version:
+                settings.versionCode = option->code;
+                break;
+            case Effect::authProtocol:
+                settings.authProtocol = option->code;
+                break;
+            case Effect::privProtocol:
+                settings.privProtocol = option->code;
+                break;
+            default:
+                break;
+        }
+    }
+    return true;
+}
+
+void printUsage(const char* programName) {
+    std::printf("  A program to use SNMP to fetch the CBWFQ configuration of a router.\n");
+    std::printf("\n  Usage:\t%s ipAddress {options}\n\n", programName);
+    std::printf("  Options:\n");
+    std::printf("\t\t-? = usage help\n");
+    std::printf("\t\t-v1 = use SNMP v1\n");
+    std::printf("\t\t-v2c = use SNMP v2c\n");
+    std::printf("\t\t-v3 = use SNMP v3\n");
+    std::printf("\t\t-c = SNMP v2c community string\n");
+    std::printf("\t\t-user \"username\" = SNMP v3 user name\n");
+    std::printf("\t\t-auth \"pwd\" = SNMP v3 auth password\n");
+    std::printf("\t\t-priv \"pwd\" = SNMP v3 priv password\n");
+    std::printf("\t\t-md5 = SNMP v3 MD5 authentication\n");
+    std::printf("\t\t-sha1 = SNMP v3 SHA1 authentication\n");
+    std::printf("\t\t-des = SNMP v3 DES encryption\n");
+    std::printf("\t\t-aes = SNMP v3 AES encryption\n");
+    std::printf("\t\t-3des = SNMP v3 3DES encryption\n");
+    std::printf("\t\t-aes192 = SNMP v3 AES192 encryption\n");
+    std::printf("\t\t-aes256 = SNMP v3 AES256 encryption\n");
+    std::printf("\t\t-d = Debug mode\n");
+}

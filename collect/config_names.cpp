@@ -1,0 +1,58 @@
+// The three configuration tables indexed by cbQosConfigIndex: names and descriptions of
+// policy maps and class maps, names and match information of match statements.
+#include "collect/column_walk.h"
+#include "collect/debug.h"
+#include "collect/decimal.h"
+#include "collect/stages.h"
+
+namespace {
+// The prefix of all three tables' first column is 30 characters long.
+constexpr size_t configNamePrefixLength = 30;
+
+constexpr const char* policyMapColumns[] = {
+    "1.3.6.1.4.1.9.9.166.1.6.1.1.1",  // cbQosPolicyMapName
+    "1.3.6.1.4.1.9.9.166.1.6.1.1.2",  // cbQosPolicyMapDesc
+};
+constexpr const char* classMapColumns[] = {
+    "1.3.6.1.4.1.9.9.166.1.7.1.1.1",  // cbQosCMName
+    "1.3.6.1.4.1.9.9.166.1.7.1.1.2",  // cbQosCMDesc
+};
+constexpr const char* matchStatementColumns[] = {
+    "1.3.6.1.4.1.9.9.166.1.8.1.1.1",  // cbQosMatchStmtName
+    "1.3.6.1.4.1.9.9.166.1.8.1.1.2",  // cbQosMatchStmtInfo
+};
+
+void walkConfigNames(SnmpTarget& target, QosObjectTable& table,
+                     std::span<const char* const> columns) {
+    bulkColumnWalk(target, columns, 4, [&](Row row) { storeConfigNameRow(table, row); });
+}
+}  // namespace
+
+void storeConfigNameRow(QosObjectTable& table, Row row) {
+    const uint32_t configIndex =
+        decimalToUnsigned(std::string_view(row[0]->oidText()).substr(configNamePrefixLength));
+    // A policy map attached to several interfaces gives each instance its own records with
+    // the same configuration index; every one of them gets the names.
+    for (uint32_t i = table.firstWithConfigIndex(configIndex); i != QosObjectTable::none;
+         i = table.nextWithConfigIndex(i)) {
+        table.record(i).setTexts(row[0]->valueText(), row[1]->valueText());
+    }
+}
+
+void collectPolicyMapNames(SnmpTarget& target, QosObjectTable& table) {
+    debugPrint("Starting Policy name collection\n");
+    walkConfigNames(target, table, policyMapColumns);
+    debugPrint("Finished Policy name collection\n");
+}
+
+void collectClassMapNames(SnmpTarget& target, QosObjectTable& table) {
+    debugPrint("Starting ClassMap name collection\n");
+    walkConfigNames(target, table, classMapColumns);
+    debugPrint("Finished ClassMap name collection\n\n");
+}
+
+void collectMatchStatements(SnmpTarget& target, QosObjectTable& table) {
+    debugPrint("Starting Queue Match Statements collection\n");
+    walkConfigNames(target, table, matchStatementColumns);
+    debugPrint("Finished Queue Match Statements collection\n\n");
+}

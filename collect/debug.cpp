@@ -1,0 +1,16 @@
+#include "collect/debug.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+int32_t debugMode = 0;
+
+void debugPrint(const char* format, ...) {
+    if (debugMode == 0) {
+        return;
+    }
+    va_list arguments;
+    va_start(arguments, format);
+    std::vprintf(format, arguments);
+    va_end(arguments);
+}

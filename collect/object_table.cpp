@@ -1,0 +1,83 @@
+#include "collect/object_table.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+void copyCut(char (&field)[QosObjectRecord::textSize], std::string_view text) {
+    const size_t length = std::min(text.size(), QosObjectRecord::textSize - 1);
+    std::memcpy(field, text.data(), length);
+    field[length] = '\0';
+}
+
+uint64_t policyObjectKey(uint32_t policyNum, uint32_t objectIndex) {
+    return (static_cast<uint64_t>(policyNum) << 32) | objectIndex;
+}
+
+}  // namespace
+
+void QosObjectRecord::setTexts(std::string_view newName, std::string_view newDescription) {
+    copyCut(name, newName);
+    copyCut(description, newDescription);
+}
+
+void RecordChains::add(uint32_t key, uint32_t record) {
+    next_.resize(record + 1, none);
+    const auto [entry, inserted] = ends_.try_emplace(key, Ends{record, record});
+    if (!inserted) {
+        next_[entry->second.last] = record;
+        entry->second.last = record;
+    }
+}
+
+uint32_t RecordChains::first(uint32_t key) const {
+    const auto entry = ends_.find(key);
+    return entry == ends_.end() ? none : entry->second.first;
+}
+
+void RecordChains::clear() {
+    ends_.clear();
+    next_.clear();
+}
+
+void RecordChains::reserve(size_t records) {
+    ends_.reserve(records);
+    next_.reserve(records);
+}
+
+QosObjectTable::QosObjectTable(uint32_t capacity) : capacity_(capacity) {
+    // Reserved whole up front, so appending never moves a record. The pages are only
+    // touched as records are appended.
+    records_.reserve(capacity_);
+}
+
+void QosObjectTable::clearTable() {
+    records_.clear();
+    byConfigIndex_.clear();
+    byParent_.clear();
+    byPolicyObject_.clear();
+}
+
+bool QosObjectTable::appendObject(uint32_t policyNum, uint32_t objectIndex, uint32_t configIndex,
+                                  uint32_t objectType, uint32_t parentObject) {
+    if (recordCount() >= capacity_) {
+        return false;
+    }
+    const uint32_t index = recordCount();
+    QosObjectRecord& record = records_.emplace_back();
+    record.policyNum = policyNum;
+    record.objectType = objectType;
+    record.objectIndex = objectIndex;
+    record.configIndex = configIndex;
+    record.parentObject = parentObject;
+    byConfigIndex_.add(configIndex, index);
+    byParent_.add(parentObject, index);
+    byPolicyObject_.try_emplace(policyObjectKey(policyNum, objectIndex), index);
+    return true;
+}
+
+QosObjectRecord* QosObjectTable::findByPolicyObject(uint32_t policyNum, uint32_t objectIndex) {
+    const auto entry = byPolicyObject_.find(policyObjectKey(policyNum, objectIndex));
+    return entry == byPolicyObject_.end() ? nullptr : &records_[entry->second];
+}

@@ -1,0 +1,83 @@
+// The one store of collected QoS objects: a fixed-capacity table in the agent's row order,
+// with lookups by configuration index, by (policy, object) and by parent kept beside it.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+struct QosObjectRecord {
+    static constexpr size_t textSize = 512;  // at most 511 characters and the NUL
+
+    uint32_t policyNum = 0;
+    uint32_t objectType = 0;
+    uint32_t objectIndex = 0;
+    uint32_t configIndex = 0;
+    uint32_t parentObject = 0;
+    char name[textSize] = {};
+    char description[textSize] = {};
+    uint32_t prePolicyPkts = 0;
+    uint32_t droppedPkts = 0;
+
+    // Replaces both texts, each cut to its first 511 characters.
+    void setTexts(std::string_view newName, std::string_view newDescription);
+};
+
+// Records that share one key, linked in table order.
+class RecordChains {
+public:
+    static constexpr uint32_t none = UINT32_MAX;
+
+    void add(uint32_t key, uint32_t record);
+    uint32_t first(uint32_t key) const;
+    uint32_t next(uint32_t record) const { return next_[record]; }
+    void clear();
+    void reserve(size_t records);
+
+private:
+    struct Ends {
+        uint32_t first;
+        uint32_t last;
+    };
+    std::unordered_map<uint32_t, Ends> ends_;
+    std::vector<uint32_t> next_;
+};
+
+class QosObjectTable {
+public:
+    static constexpr uint32_t defaultCapacity = 100'000;
+    static constexpr uint32_t none = RecordChains::none;
+
+    explicit QosObjectTable(uint32_t capacity = defaultCapacity);
+
+    void clearTable();
+    // Appends a record with empty texts and zero counters; false when the table is full.
+    bool appendObject(uint32_t policyNum, uint32_t objectIndex, uint32_t configIndex,
+                      uint32_t objectType, uint32_t parentObject);
+
+    uint32_t recordCount() const { return static_cast<uint32_t>(records_.size()); }
+    uint32_t capacity() const { return capacity_; }
+    QosObjectRecord& record(uint32_t index) { return records_[index]; }
+    const QosObjectRecord& record(uint32_t index) const { return records_[index]; }
+
+    // Every record with this configuration index, in table order: first, then next.
+    uint32_t firstWithConfigIndex(uint32_t configIndex) const {
+        return byConfigIndex_.first(configIndex);
+    }
+    uint32_t nextWithConfigIndex(uint32_t record) const { return byConfigIndex_.next(record); }
+
+    // The first record, in table order, with this policy and object index; null if none.
+    QosObjectRecord* findByPolicyObject(uint32_t policyNum, uint32_t objectIndex);
+
+    // Every record whose parentObject is `parentKey`, in table order: first, then next.
+    uint32_t firstChild(uint32_t parentKey) const { return byParent_.first(parentKey); }
+    uint32_t nextSibling(uint32_t record) const { return byParent_.next(record); }
+
+private:
+    uint32_t capacity_;
+    std::vector<QosObjectRecord> records_;
+    RecordChains byConfigIndex_;
+    RecordChains byParent_;
+    std::unordered_map<uint64_t, uint32_t> byPolicyObject_;
+};

@@ -1,0 +1,11 @@
+// The two listings of the object table: a flat row of columns per object and an indented
+// tree, both depth first from a parent key, siblings in table order.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "collect/object_table.h"
+
+void printFlatListing(const QosObjectTable& table, uint32_t parentKey, FILE* out);
+void printTreeListing(const QosObjectTable& table, uint32_t parentKey, FILE* out);
