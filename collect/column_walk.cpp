@@ -59,8 +59,7 @@ bool ColumnWalk::takeGroups(SnmpResponse& response, const RowHandler& handler) {
         return false;  // the same request again would never advance
     }
     std::array<ResponseBinding*, maxColumns> group{};
-    for (int32_t first = 1; first + groupSize - 1 <= response.bindingCount();
-         first += groupSize) {
+    for (int32_t first = 1; first + groupSize - 1 <= response.bindingCount(); first += groupSize) {
         bool fits = true;
         for (int32_t k = 0; k < groupSize; ++k) {
             group[k] = &response.binding(first + k);
@@ -86,8 +85,8 @@ bool ColumnWalk::takeGroups(SnmpResponse& response, const RowHandler& handler) {
     return true;
 }
 
-void bulkColumnWalk(SnmpTarget& target, std::span<const char* const> columns,
-                    long maxRepetitions, const RowHandler& handler) {
+void bulkColumnWalk(SnmpTarget& target, std::span<const char* const> columns, long maxRepetitions,
+                    const RowHandler& handler) {
     ColumnWalk walk(columns);
     const char* agent = target.settings().agentName.c_str();
     for (bool going = true; going;) {

@@ -23,7 +23,7 @@ using RowHandler = std::function<void(std::span<ResponseBinding* const> row)>;
 
 // The walk buffers of one walk and the rules by which a response moves them on.
 class ColumnWalk {
-public:
+  public:
     static constexpr size_t maxColumns = 3;
     // The longest OID text a walk buffer holds.
     static constexpr size_t maxOidText = 999;
@@ -43,7 +43,7 @@ public:
 
     const std::string& buffer(size_t column) const { return columns_[column].text; }
 
-private:
+  private:
     struct Column {
         std::string text;       // the walk buffer
         std::vector<oid> name;  // the same OID, as sent in the next request
@@ -55,5 +55,5 @@ private:
 };
 
 // Runs the walk to its end on the target's session, printing the failure lines.
-void bulkColumnWalk(SnmpTarget& target, std::span<const char* const> columns,
-                    long maxRepetitions, const RowHandler& handler);
+void bulkColumnWalk(SnmpTarget& target, std::span<const char* const> columns, long maxRepetitions,
+                    const RowHandler& handler);

@@ -1,6 +1,7 @@
 // The three configuration tables indexed by cbQosConfigIndex: names and descriptions of
 // policy maps and class maps, names and match information of match statements.
 #include "collect/column_walk.h"
+#include "collect/columns.h"
 #include "collect/debug.h"
 #include "collect/decimal.h"
 #include "collect/stages.h"
@@ -8,19 +9,6 @@
 namespace {
 // The prefix of all three tables' first column is 30 characters long.
 constexpr size_t configNamePrefixLength = 30;
-
-constexpr const char* policyMapColumns[] = {
-    "1.3.6.1.4.1.9.9.166.1.6.1.1.1",  // cbQosPolicyMapName
-    "1.3.6.1.4.1.9.9.166.1.6.1.1.2",  // cbQosPolicyMapDesc
-};
-constexpr const char* classMapColumns[] = {
-    "1.3.6.1.4.1.9.9.166.1.7.1.1.1",  // cbQosCMName
-    "1.3.6.1.4.1.9.9.166.1.7.1.1.2",  // cbQosCMDesc
-};
-constexpr const char* matchStatementColumns[] = {
-    "1.3.6.1.4.1.9.9.166.1.8.1.1.1",  // cbQosMatchStmtName
-    "1.3.6.1.4.1.9.9.166.1.8.1.1.2",  // cbQosMatchStmtInfo
-};
 
 void walkConfigNames(SnmpTarget& target, QosObjectTable& table,
                      std::span<const char* const> columns) {

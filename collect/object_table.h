@@ -26,7 +26,7 @@ struct QosObjectRecord {
 
 // Records that share one key, linked in table order.
 class RecordChains {
-public:
+  public:
     static constexpr uint32_t none = UINT32_MAX;
 
     void add(uint32_t key, uint32_t record);
@@ -35,7 +35,7 @@ public:
     void clear();
     void reserve(size_t records);
 
-private:
+  private:
     struct Ends {
         uint32_t first;
         uint32_t last;
@@ -45,7 +45,7 @@ private:
 };
 
 class QosObjectTable {
-public:
+  public:
     static constexpr uint32_t defaultCapacity = 100'000;
     static constexpr uint32_t none = RecordChains::none;
 
@@ -74,7 +74,7 @@ public:
     uint32_t firstChild(uint32_t parentKey) const { return byParent_.first(parentKey); }
     uint32_t nextSibling(uint32_t record) const { return byParent_.next(record); }
 
-private:
+  private:
     uint32_t capacity_;
     std::vector<QosObjectRecord> records_;
     RecordChains byConfigIndex_;

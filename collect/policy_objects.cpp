@@ -3,16 +3,12 @@
 #include <cstdio>
 
 #include "collect/column_walk.h"
+#include "collect/columns.h"
 #include "collect/debug.h"
 #include "collect/decimal.h"
 #include "collect/stages.h"
 
 namespace {
-constexpr const char* policyObjectColumns[] = {
-    "1.3.6.1.4.1.9.9.166.1.5.1.1.2",  // cbQosConfigIndex
-    "1.3.6.1.4.1.9.9.166.1.5.1.1.3",  // cbQosObjectsType
-    "1.3.6.1.4.1.9.9.166.1.5.1.1.4",  // cbQosParentObjectsIndex
-};
 constexpr std::string_view policyObjectPrefix = "1.3.6.1.4.1.9.9.166.1.5.1.1.2.";
 }  // namespace
 

@@ -1,14 +1,11 @@
 // cbQosCMStatsTable: pre-policy and dropped packets of every class (Counter32 columns).
 #include "collect/column_walk.h"
+#include "collect/columns.h"
 #include "collect/debug.h"
 #include "collect/decimal.h"
 #include "collect/stages.h"
 
 namespace {
-constexpr const char* queueStatsColumns[] = {
-    "1.3.6.1.4.1.9.9.166.1.15.1.1.2",   // cbQosCMPrePolicyPkt
-    "1.3.6.1.4.1.9.9.166.1.15.1.1.13",  // cbQosCMDropPkt
-};
 constexpr std::string_view queueStatsPrefix = "1.3.6.1.4.1.9.9.166.1.15.1.1.2.";
 }  // namespace
 
@@ -27,7 +24,6 @@ void storeQueueStatsRow(QosObjectTable& table, Row row) {
 
 void collectQueueStats(SnmpTarget& target, QosObjectTable& table) {
     debugPrint("Starting queue stats collection\n");
-    bulkColumnWalk(target, queueStatsColumns, 4,
-                   [&](Row row) { storeQueueStatsRow(table, row); });
+    bulkColumnWalk(target, queueStatsColumns, 4, [&](Row row) { storeQueueStatsRow(table, row); });
     debugPrint("Finished queue stats collection\n\n");
 }

@@ -2,15 +2,12 @@
 #include <cstdio>
 
 #include "collect/column_walk.h"
+#include "collect/columns.h"
 #include "collect/debug.h"
 #include "collect/decimal.h"
 #include "collect/stages.h"
 
 namespace {
-constexpr const char* servicePolicyColumns[] = {
-    "1.3.6.1.4.1.9.9.166.1.1.1.1.3",  // cbQosPolicyDirection
-    "1.3.6.1.4.1.9.9.166.1.1.1.1.4",  // cbQosIfIndex
-};
 constexpr size_t servicePolicyPrefixLength = 30;
 constexpr uint32_t outputDirection = 2;
 }  // namespace

@@ -61,8 +61,7 @@ void printFlatRow(const QosObjectRecord& record, FILE* out) {
     if (record.objectType == queueingType) {
         return;
     }
-    std::fprintf(out, "%9u %11u %12u ", record.policyNum, record.objectIndex,
-                 record.parentObject);
+    std::fprintf(out, "%9u %11u %12u ", record.policyNum, record.objectIndex, record.parentObject);
     printLabel(flatLabels, record.objectType, out);
     std::fprintf(out, "%11u ", record.configIndex);
     printCounters(record, out);

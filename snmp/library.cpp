@@ -16,6 +16,9 @@ SnmpLibrary::SnmpLibrary() {
     // file it finds and warn about each module it cannot parse.
     setenv("MIBS", "", 1);
     netsnmp_set_mib_directory("");
+    // The library's own messages go to standard error from warnings up; its informational
+    // chatter (such as creating its state directories on a first run) stays quiet.
+    netsnmp_register_loghandler(NETSNMP_LOGHANDLER_STDERR, LOG_WARNING);
     init_snmp(applicationName);
 }
 

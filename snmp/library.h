@@ -2,7 +2,7 @@
 #pragma once
 
 class SnmpLibrary {
-public:
+  public:
     // Sets the library up for a run: no configuration or persistent state, no MIB modules
     // (every OID here is numeric), then init_snmp.
     SnmpLibrary();

@@ -79,8 +79,9 @@ std::string renderValue(const netsnmp_variable_list& variable) {
             if (variable.val.counter64 == nullptr) {
                 return "0";
             }
-            const uint64_t value = (static_cast<uint64_t>(variable.val.counter64->high & 0xffffffffU) << 32) |
-                                   (variable.val.counter64->low & 0xffffffffU);
+            const uint64_t value =
+                (static_cast<uint64_t>(variable.val.counter64->high & 0xffffffffU) << 32) |
+                (variable.val.counter64->low & 0xffffffffU);
             return decimal(value);
         }
         case ASN_OCTET_STR:

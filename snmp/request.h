@@ -14,7 +14,7 @@
 class SnmpTarget;
 
 class ResponseBinding {
-public:
+  public:
     explicit ResponseBinding(const netsnmp_variable_list* variable) : variable_(variable) {}
 
     // The binding every out-of-range index gives: both texts read "INVALID".
@@ -25,14 +25,14 @@ public:
     // Null only for the invalid binding.
     const netsnmp_variable_list* variable() const { return variable_; }
 
-private:
+  private:
     const netsnmp_variable_list* variable_;
     std::optional<std::string> cachedOidText_;
     std::optional<std::string> cachedValueText_;
 };
 
 class SnmpResponse {
-public:
+  public:
     // Takes ownership of a response PDU.
     explicit SnmpResponse(netsnmp_pdu* pdu);
     ~SnmpResponse();
@@ -45,13 +45,13 @@ public:
     // 1-based; any other index gives ResponseBinding::invalid().
     ResponseBinding& binding(int32_t index);
 
-private:
+  private:
     netsnmp_pdu* pdu_;
     std::vector<ResponseBinding> bindings_;
 };
 
 class SnmpRequest {
-public:
+  public:
     // A GETBULK PDU with this request id, carrying the community for SNMPv1 and SNMPv2c.
     SnmpRequest(SnmpTarget& target, uint32_t requestId);
     ~SnmpRequest();
@@ -64,7 +64,7 @@ public:
     // The library owns the PDU from here on, whatever the outcome.
     std::unique_ptr<SnmpResponse> send();
 
-private:
+  private:
     netsnmp_pdu* pdu_;
     SnmpTarget& target_;
     bool sent_ = false;

@@ -49,8 +49,7 @@ void setUserSecurity(netsnmp_session& session, const SnmpTargetSettings& setting
     session.securityAuthKeyLen = USM_AUTH_KU_LEN;
     generate_Ku(auth.data(), auth.size(),
                 reinterpret_cast<const u_char*>(settings.authPassword.data()),
-                settings.authPassword.size(), session.securityAuthKey,
-                &session.securityAuthKeyLen);
+                settings.authPassword.size(), session.securityAuthKey, &session.securityAuthKeyLen);
 
     const std::span<oid> priv = privacyProtocolFor(settings.privProtocol);
     session.securityPrivProto = snmp_duplicate_objid(priv.data(), priv.size());
@@ -62,8 +61,7 @@ void setUserSecurity(netsnmp_session& session, const SnmpTargetSettings& setting
     session.securityPrivKeyLen = USM_PRIV_KU_LEN;
     generate_Ku(auth.data(), auth.size(),
                 reinterpret_cast<const u_char*>(settings.privPassword.data()),
-                settings.privPassword.size(), session.securityPrivKey,
-                &session.securityPrivKeyLen);
+                settings.privPassword.size(), session.securityPrivKey, &session.securityPrivKeyLen);
 }
 
 }  // namespace

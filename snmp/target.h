@@ -23,7 +23,7 @@ struct SnmpTargetSettings {
 std::string peerName(const std::string& agentAddress, uint32_t port);
 
 class SnmpTarget {
-public:
+  public:
     SnmpTarget();
     ~SnmpTarget();
     SnmpTarget(const SnmpTarget&) = delete;
@@ -41,7 +41,7 @@ public:
     void* session() const { return session_; }
     const std::string& openError() const { return openError_; }
 
-private:
+  private:
     SnmpTargetSettings settings_;
     void* session_ = nullptr;
     std::string openError_;
