@@ -94,6 +94,11 @@ SnmpTarget::~SnmpTarget() {
 bool SnmpTarget::open(const SnmpTargetSettings& settings) {
     close();
     settings_ = settings;
+    if (settings_.agentAddress.empty()) {
+        // The library would take an empty peer name for 0.0.0.0 and send there.
+        openError_ = "no agent address";
+        return false;
+    }
 
     netsnmp_session session;
     snmp_sess_init(&session);
