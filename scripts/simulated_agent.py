@@ -76,7 +76,9 @@ class SimulatedAgent:
         os.makedirs(cache)
         for name in list(self.communities) + [V3_DATA_FILE[: -len(".snmprec")]]:
             with open(os.path.join(data, name + ".snmprec"), "w") as f:
-                f.write(SYS_DESCR + self.records)
+                # The probe below reads sysDescr; data that has its own keeps it.
+                has_sys_descr = self.records.startswith(SYS_DESCR.split("|")[0] + "|")
+                f.write(self.records if has_sys_descr else SYS_DESCR + self.records)
         # snmpsim drops its privileges to nobody: the data must be readable, the cache writable.
         for root, dirs, files in os.walk(self.workdir):
             for d in dirs:

@@ -47,6 +47,13 @@ REPORT_HEADER = (
     "----------- -----------\n")
 
 
+def marked_lines(block):
+    """Expected lines written with a "|" after their last character, so that trailing spaces
+    stay visible and no editor trims them."""
+    assert all(line.endswith("|") for line in block.splitlines()), block
+    return block.replace("|\n", "\n")
+
+
 def report(policies="", flat="", tree="", stage_lines=""):
     """The whole standard output of a run outside debug mode."""
     return BANNER + POLICY_HEADER + policies + stage_lines + REPORT_HEADER + flat + "\n" + tree
