@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 
+#include "snmp/triple_des_usm.h"
+
 namespace {
 constexpr const char* applicationName = "Galvetrin";
 }
@@ -20,6 +22,7 @@ SnmpLibrary::SnmpLibrary() {
     // chatter (such as creating its state directories on a first run) stays quiet.
     netsnmp_register_loghandler(NETSNMP_LOGHANDLER_STDERR, LOG_WARNING);
     init_snmp(applicationName);
+    installTripleDesPrivacy();
 }
 
 SnmpLibrary::~SnmpLibrary() {
