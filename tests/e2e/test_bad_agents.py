@@ -1,10 +1,8 @@
 """The tool against agents that misbehave (tests/agents/bad_agent.py): for each kind of fault,
-the rows before it, the failure lines, and the requests the walk sent.
+the rows before it, the failure lines, and the requests the walk sent. Every run has an agent
+of its own on its own loopback address, so the runs go in parallel."""
 
-Every run has an agent of its own on its own loopback address, so the runs go in parallel:
-the ones that wait for the library's time-outs (15 seconds per request) start first.
-"""
-
+import collections
 import concurrent.futures
 import json
 import os
@@ -18,49 +16,22 @@ import harness
 
 AGENT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "agents", "bad_agent.py")
 
-# The library gives up on a request after 5 s x 3 tries; a run may take that long for every
-# request it sends, plus its start-up.
-SECONDS_PER_REQUEST = 15
-START_SECONDS = 15
-
-
-class Run:
-    def __init__(self, mode, requests, options=(), bound=None):
-        self.mode, self.options = mode, list(options)
-        self.bound = bound or SECONDS_PER_REQUEST * requests + START_SECONDS
-
-
-# Slowest first, so that the waits overlap.
-RUNS = {
-    "silence": Run("silence", 6),
-    "bigtable": Run("bigtable", 33_342, bound=600),  # answered at once: 15 s each means nothing
-    "slow": Run("slow", 11),
-    "silentfirst": Run("silentfirst", 11),
-    "garbage-random": Run("garbage-random", 9),
-    "garbage-truncated": Run("garbage-truncated", 9),
-    "garbage-reqid": Run("garbage-reqid", 9),
-    "overlongoid": Run("overlongoid", 9),
-    "garbage-type": Run("garbage-type", 9),
-    "good": Run("good", 11),
-    "repeat": Run("repeat", 9),
-    "backwards": Run("backwards", 9),
-    "short": Run("short", 9),
-    "empty": Run("empty", 9),
-    "nosuchobject": Run("nosuchobject", 9),
-    "nosuchinstance": Run("nosuchinstance", 9),
-    "endofmibview": Run("endofmibview", 9),
-    "longoid": Run("longoid", 9),
-    "error5": Run("error5", 9),
-    "error18": Run("error18", 9),
-    "error19": Run("error19", 11),
-    "error255": Run("error255", 11),
-    "error-1": Run("error-1", 11),
-    "partial": Run("partial", 11),
-    "toomany": Run("toomany", 10),
-    "longnames": Run("longnames", 13),
-    "cycles": Run("cycles", 8),
-    "nosuchobject -d": Run("nosuchobject", 9, options=["-d"]),
+# The requests each run sends, slowest run first so that the waits overlap. A name is the
+# agent's mode and then the tool's extra options.
+REQUESTS = {
+    "silence": 6, "bigtable": 33_342, "slow": 11, "silentfirst": 11, "garbage-random": 9,
+    "garbage-truncated": 9, "garbage-reqid": 9, "overlongoid": 9, "garbage-type": 9, "good": 11,
+    "repeat": 9, "backwards": 9, "short": 9, "empty": 9, "nosuchobject": 9, "nosuchinstance": 9,
+    "endofmibview": 9, "longoid": 9, "error5": 9, "error18": 9, "error19": 11, "error255": 11,
+    "error-1": 11, "partial": 11, "toomany": 10, "longnames": 13, "cycles": 8,
+    "nosuchobject -d": 9,
 }
+
+
+def time_bound(name):
+    """The library gives up on a request after 5 s x 3 tries: a run may take that long for
+    every request, plus its start-up. bigtable's answers come at once."""
+    return 600 if name == "bigtable" else 15 * REQUESTS[name] + 15
 
 
 def run_address(number):
@@ -68,29 +39,25 @@ def run_address(number):
     return "127.0.%d.%s" % (100 + number, harness.ADDRESS.rsplit(".", 1)[1])
 
 
-class Result:
-    def __init__(self, address, stdout, stderr, returncode, seconds, log):
-        self.address, self.stdout, self.stderr = address, stdout, stderr
-        self.returncode, self.seconds, self.log = returncode, seconds, log
+Result = collections.namedtuple("Result", "address stdout stderr returncode log")
 
 
-def run_against_agent(run, address):
+def run_against_agent(name, address):
+    mode, *options = name.split()
+    bound = time_bound(name)
     with tempfile.TemporaryDirectory(prefix="galvetrin-bad-agent-") as workdir:
         log_path = os.path.join(workdir, "log")
         agent = subprocess.Popen(
-            [sys.executable, AGENT, "--address", address, "--mode", run.mode, "--log", log_path,
-             "--lifetime", str(run.bound + 30)],
+            [sys.executable, AGENT, "--address", address, "--mode", mode, "--log", log_path,
+             "--lifetime", str(bound + 30)],
             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
         try:
             wait_for_log(agent, log_path)
-            start = time.monotonic()
             try:
-                tool = harness.run_tool(address, "-v2c", "-c", "public", *run.options,
-                                        timeout=run.bound)
+                tool = harness.run_tool(address, "-v2c", "-c", "public", *options, timeout=bound)
                 stdout, stderr, returncode = tool.stdout, tool.stderr, tool.returncode
             except subprocess.TimeoutExpired:
-                stdout, stderr, returncode = "", "no exit within %d s" % run.bound, None
-            seconds = time.monotonic() - start
+                stdout, stderr, returncode = "", "no exit within %d s" % bound, None
         finally:
             agent.terminate()
             agent_errors = agent.communicate(timeout=30)[1]
@@ -98,7 +65,7 @@ def run_against_agent(run, address):
             entries = [json.loads(line) for line in log]
     if agent_errors:
         stderr += "\nagent: " + agent_errors
-    return Result(address, stdout, stderr, returncode, seconds, entries)
+    return Result(address, stdout, stderr, returncode, entries)
 
 
 def wait_for_log(agent, log_path, limit=60.0):
@@ -111,56 +78,33 @@ def wait_for_log(agent, log_path, limit=60.0):
         time.sleep(0.05)
 
 
-def columns(table, numbers, index=""):
-    base = "1.3.6.1.4.1.9.9.166.1." + table + "."
-    return [base + str(number) + ("." + index if index else "") for number in numbers]
+def columns(table, numbers):
+    """The OIDs a walk of these columns asks for: the columns, or the row `index` of each."""
+    return lambda index="": ["%s%s.%d" % (harness.QOS, table, number) + ("." + index) * bool(index)
+                             for number in numbers]
 
 
-def service_policies(index=""):
-    return columns("1.1.1", (3, 4), index)
-
-
-def objects(index=""):
-    return columns("5.1.1", (2, 3, 4), index)
-
-
-def policy_maps(index=""):
-    return columns("6.1.1", (1, 2), index)
-
-
-def class_maps(index=""):
-    return columns("7.1.1", (1, 2), index)
-
-
-def match_statements(index=""):
-    return columns("8.1.1", (1, 2), index)
-
-
-def class_stats(index=""):
-    return columns("15.1.1", (2, 13), index)
+service_policies = columns("1.1.1", (3, 4))
+objects = columns("5.1.1", (2, 3, 4))
+policy_maps = columns("6.1.1", (1, 2))
+class_maps = columns("7.1.1", (1, 2))
+match_statements = columns("8.1.1", (1, 2))
+class_stats = columns("15.1.1", (2, 13))
 
 
 # The agent's well-formed data set: two policies, nine objects rows in depth-first order.
 POLICIES = "        1         3 Direction:1\n        2         4 Output\n"
-FLAT = [
-    "        1           1            0 PolicyMap(1)             1001                           "
-    "in-policy (inbound traffic)\n",
-    "        1          11            1 ClassMap(2)              2001          1200           3 "
-    "voice (voice calls)\n",
-    "        1          12           11 matchStatement(3)        3001                           "
-    "match ip dscp ef (dscp ef)\n",
-    "",  # object 1.13 is a queueing action, which the flat listing leaves out
-    "        1          21            1 ClassMap(2)              2002    4294967295           0 "
-    "class-default \n",
-    "        1          22           21 matchStatement(3)        3002                           "
-    "match any (any)\n",
-    "        2           2            0 PolicyMap(1)             1002                           "
-    "out-policy \n",
-    "        2          31            2 ClassMap(2)              2003                           "
-    "class-default \n",
-    "        2          32            2 ClassMap(2)              2004            77           7 "
-    "bulk (best effort)\n",
-]
+FLAT = harness.marked_lines("""\
+        1           1            0 PolicyMap(1)             1001                           in-policy (inbound traffic)|
+        1          11            1 ClassMap(2)              2001          1200           3 voice (voice calls)|
+        1          12           11 matchStatement(3)        3001                           match ip dscp ef (dscp ef)|
+        1          21            1 ClassMap(2)              2002    4294967295           0 class-default |
+        1          22           21 matchStatement(3)        3002                           match any (any)|
+        2           2            0 PolicyMap(1)             1002                           out-policy |
+        2          31            2 ClassMap(2)              2003                           class-default |
+        2          32            2 ClassMap(2)              2004            77           7 bulk (best effort)|
+""").splitlines(keepends=True)
+FLAT.insert(3, "")  # object 1.13 is a queueing action, which the flat listing leaves out
 TREE = [
     "PolicyMap(1)                                    in-policy (inbound traffic) \n",
     "  ClassMap(2)                  1200           3 voice (voice calls) \n",
@@ -204,17 +148,12 @@ class BadAgentTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.pool = concurrent.futures.ThreadPoolExecutor(max_workers=10)
-        cls.futures = {name: cls.pool.submit(run_against_agent, run, run_address(number))
-                       for number, (name, run) in enumerate(RUNS.items())}
+        cls.futures = {name: cls.pool.submit(run_against_agent, name, run_address(number))
+                       for number, name in enumerate(REQUESTS)}
 
     @classmethod
     def tearDownClass(cls):
         cls.pool.shutdown(cancel_futures=True)
-        for name, future in cls.futures.items():
-            if future.done() and not future.exception():
-                result = future.result()
-                sys.stderr.write("%-18s %6.1f s  exit %s, %d stdout lines\n" % (
-                    name, result.seconds, result.returncode, result.stdout.count("\n")))
 
     def result(self, name):
         """The run's result, once the tool exited 0 within its bound."""

@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace {
+
+using Entries = std::vector<const char*>;
 
 struct Parsed {
     SnmpTargetSettings settings;
@@ -17,8 +19,8 @@ struct Parsed {
 };
 
 // The program name is added in front of `entries`.
-Parsed parse(const std::vector<const char*>& entries) {
-    std::vector<const char*> argv{"galvetrin"};
+Parsed parse(const Entries& entries) {
+    Entries argv{"galvetrin"};
     argv.insert(argv.end(), entries.begin(), entries.end());
     Parsed parsed;
     parsed.run =
@@ -26,145 +28,82 @@ Parsed parse(const std::vector<const char*>& entries) {
     return parsed;
 }
 
-auto fields(const SnmpTargetSettings& s) {
-    return std::tie(s.versionCode, s.agentName, s.agentAddress, s.port, s.communityString,
-                    s.userName, s.authPassword, s.privPassword, s.authProtocol, s.privProtocol);
+// "name=value " for every option-controlled setting that is not at its default.
+std::string optionSettings(const Parsed& parsed) {
+    const SnmpTargetSettings& s = parsed.settings;
+    std::ostringstream out;
+    const auto show = [&out](const char* name, const auto& value, bool set) {
+        if (set) {
+            out << name << '=' << value << ' ';
+        }
+    };
+    show("version", s.versionCode, s.versionCode != 0);
+    show("community", s.communityString, !s.communityString.empty());
+    show("user", s.userName, !s.userName.empty());
+    show("auth", s.authPassword, !s.authPassword.empty());
+    show("priv", s.privPassword, !s.privPassword.empty());
+    show("authProtocol", s.authProtocol, s.authProtocol != 0);
+    show("privProtocol", s.privProtocol, s.privProtocol != 0);
+    show("debug", parsed.debug, parsed.debug != 0);
+    return out.str();
 }
 
-// The settings a run to `agent` starts from before any option is read.
-SnmpTargetSettings startingFrom(const char* agent) {
-    SnmpTargetSettings settings;
-    settings.agentName = agent;
-    settings.agentAddress = agent;
-    settings.port = 161;
-    return settings;
+TEST(CommandLine, GivesTheseSettings) {
+    const std::pair<Entries, const char*> cases[] = {
+        {{"192.0.2.1", "-v2c", "-c", "public"}, "version=1 community=public "},
+        {{"192.0.2.1", "-d"}, "debug=1 "},  // SNMPv1 without a community
+        {{"192.0.2.1", "-V2C", "-AES256", "-Md5", "-USER", "Admin", "-D"},
+         "version=1 user=Admin authProtocol=1 privProtocol=5 debug=1 "},
+        {{"192.0.2.1", "-v3", "-user", "u", "-auth", "ap", "-priv", "pp", "-sha1", "-des"},
+         "version=2 user=u auth=ap priv=pp authProtocol=2 privProtocol=1 "},
+        {{"a", "-des3"}, "privProtocol=3 "},
+        {{"a", "-aes192"}, "privProtocol=4 "},
+        {{"a", "-v2c", "-c", ""}, "version=1 "},
+        // A value is taken as it is, whatever option it looks like.
+        {{"a", "-c", "-v3"}, "community=-v3 "},
+        {{"a", "-user", "-3des", "-auth", "-?", "-priv", "-d"}, "user=-3des auth=-? priv=-d "},
+        // The last of one kind wins.
+        {{"a", "-v3", "-v1"}, ""},
+        {{"a", "-md5", "-sha1"}, "authProtocol=2 "},
+        {{"a", "-aes256", "-des3", "-aes"}, "privProtocol=2 "},
+        // The address is never read as an option, whatever it looks like.
+        {{"-h", "-d"}, "debug=1 "},
+        {{"/?", "-v2c"}, "version=1 "},
+    };
+    for (const auto& [entries, expected] : cases) {
+        SCOPED_TRACE(testing::PrintToString(entries));
+        const Parsed parsed = parse(entries);
+        ASSERT_TRUE(parsed.run);
+        EXPECT_EQ(parsed.settings.agentName, entries.front());
+        EXPECT_EQ(parsed.settings.agentAddress, entries.front());
+        EXPECT_EQ(parsed.settings.port, 161U);
+        EXPECT_EQ(optionSettings(parsed), expected);
+    }
 }
 
-struct RunCase {
-    const char* name;
-    std::vector<const char*> entries;
-    void (*expect)(SnmpTargetSettings&);
-    int32_t debug;
-};
-
-void PrintTo(const RunCase& c, std::ostream* os) {
-    *os << c.name;
+TEST(CommandLine, EndsInTheUsageText) {
+    // -3des is how the usage text spells -des3.
+    const Entries cases[] = {{},
+                             {"192.0.2.1"},
+                             {"a", "/?"},
+                             {"a", "-?"},
+                             {"a", "/h"},
+                             {"a", "-h"},
+                             {"a", "/HELP"},
+                             {"a", "-Help"},
+                             {"a", "-3des"},
+                             {"a", "-v2c", "-c", "public", "-x"},
+                             {"a", ""},
+                             {"a", "-v2"},
+                             {"a", "-dd"},
+                             {"a", "-v2c", "-c"},
+                             {"a", "-user"},
+                             {"a", "-auth"},
+                             {"a", "-priv"},
+                             {"a", "-v2c", "-help", "-c", "public"}};
+    for (const Entries& entries : cases) {
+        EXPECT_FALSE(parse(entries).run) << testing::PrintToString(entries);
+    }
 }
-
-const RunCase runCases[] = {
-    {"v2cWithCommunity",
-     {"192.0.2.1", "-v2c", "-c", "public"},
-     [](SnmpTargetSettings& s) {
-         s.versionCode = 1;
-         s.communityString = "public";
-     },
-     0},
-    {"debugAloneIsSnmpV1WithoutCommunity", {"192.0.2.1", "-d"}, [](SnmpTargetSettings&) {}, 1},
-    {"upperAndMixedCase",
-     {"192.0.2.1", "-V2C", "-AES256", "-Md5", "-USER", "Admin", "-D"},
-     [](SnmpTargetSettings& s) {
-         s.versionCode = 1;
-         s.privProtocol = 5;
-         s.authProtocol = 1;
-         s.userName = "Admin";
-     },
-     1},
-    {"communityTakesAnOptionAsItsValue",
-     {"192.0.2.1", "-c", "-v3"},
-     [](SnmpTargetSettings& s) { s.communityString = "-v3"; },
-     0},
-    {"valuesMayBeUnknownOptionsOrHelp",
-     {"192.0.2.1", "-user", "-3des", "-auth", "-?", "-priv", "-d"},
-     [](SnmpTargetSettings& s) {
-         s.userName = "-3des";
-         s.authPassword = "-?";
-         s.privPassword = "-d";
-     },
-     0},
-    {"lastVersionWins",
-     {"192.0.2.1", "-v3", "-v1"},
-     [](SnmpTargetSettings& s) { s.versionCode = 0; },
-     0},
-    {"lastAuthProtocolWins",
-     {"192.0.2.1", "-md5", "-sha1"},
-     [](SnmpTargetSettings& s) { s.authProtocol = 2; },
-     0},
-    {"fullV3",
-     {"192.0.2.1", "-v3", "-user", "u", "-auth", "authpass", "-priv", "privpass", "-sha1", "-des"},
-     [](SnmpTargetSettings& s) {
-         s.versionCode = 2;
-         s.userName = "u";
-         s.authPassword = "authpass";
-         s.privPassword = "privpass";
-         s.authProtocol = 2;
-         s.privProtocol = 1;
-     },
-     0},
-    {"des3", {"a", "-des3"}, [](SnmpTargetSettings& s) { s.privProtocol = 3; }, 0},
-    {"aes192", {"a", "-aes192"}, [](SnmpTargetSettings& s) { s.privProtocol = 4; }, 0},
-    {"lastPrivacyWins",
-     {"a", "-aes256", "-des3", "-aes"},
-     [](SnmpTargetSettings& s) { s.privProtocol = 2; },
-     0},
-    {"emptyValue", {"a", "-v2c", "-c", ""}, [](SnmpTargetSettings& s) { s.versionCode = 1; }, 0},
-    // The address is never read as an option, whatever it looks like.
-    {"hyphenHAsAddress", {"-h", "-d"}, [](SnmpTargetSettings&) {}, 1},
-    {"helpAsAddress", {"/?", "-v2c"}, [](SnmpTargetSettings& s) { s.versionCode = 1; }, 0},
-};
-
-class RunTest : public testing::TestWithParam<RunCase> {};
-
-TEST_P(RunTest, GivesTheseSettings) {
-    const RunCase& c = GetParam();
-    const Parsed parsed = parse(c.entries);
-    ASSERT_TRUE(parsed.run);
-    SnmpTargetSettings expected = startingFrom(c.entries.front());
-    c.expect(expected);
-    EXPECT_EQ(fields(parsed.settings), fields(expected));
-    EXPECT_EQ(parsed.debug, c.debug);
-}
-
-INSTANTIATE_TEST_SUITE_P(CommandLine, RunTest, testing::ValuesIn(runCases),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-struct UsageCase {
-    const char* name;
-    std::vector<const char*> entries;
-};
-
-void PrintTo(const UsageCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-const UsageCase usageCases[] = {
-    {"noArguments", {}},
-    {"addressOnly", {"192.0.2.1"}},
-    {"slashQuestion", {"a", "/?"}},
-    {"hyphenQuestion", {"a", "-?"}},
-    {"slashH", {"a", "/h"}},
-    {"hyphenH", {"a", "-h"}},
-    {"slashHelpUpperCase", {"a", "/HELP"}},
-    {"hyphenHelp", {"a", "-Help"}},
-    // The usage text calls it -3des; the option is -des3.
-    {"threeDesSpelledAsInUsage", {"a", "-3des"}},
-    {"unknownAfterValidOptions", {"a", "-v2c", "-c", "public", "-x"}},
-    {"emptyEntry", {"a", ""}},
-    {"prefixOfAnOption", {"a", "-v2"}},
-    {"optionWithTrailingText", {"a", "-dd"}},
-    {"communityLast", {"a", "-v2c", "-c"}},
-    {"userLast", {"a", "-user"}},
-    {"authLast", {"a", "-auth"}},
-    {"privLast", {"a", "-priv"}},
-    {"helpAfterValidOptions", {"a", "-v2c", "-help", "-c", "public"}},
-};
-
-class UsageTest : public testing::TestWithParam<UsageCase> {};
-
-TEST_P(UsageTest, EndsInTheUsageText) {
-    EXPECT_FALSE(parse(GetParam().entries).run);
-}
-
-INSTANTIATE_TEST_SUITE_P(CommandLine, UsageTest, testing::ValuesIn(usageCases),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "snmp/privacy_key.h"
@@ -84,35 +85,25 @@ const std::string md5Extended = md5Key + "79eff44a90650ee0a3a40abfac5acc12";
 const std::string sha1Key = "6695febc9288e36282235fc7151f128497b38f3f";
 const std::string sha1Extended = sha1Key + "9b8b6d78936ba6e7d19dfd9c";
 
-struct KeyCase {
-    int32_t authProtocol;
-    int32_t privProtocol;
-    std::string expected;
-};
-
-const KeyCase keyCases[] = {
-    // DES and AES-128 keep the localized key: 16 bytes with MD5, 20 with SHA-1.
-    {1, 1, md5Key},
-    {1, 2, md5Key},
-    {2, 1, sha1Key},
-    {2, 2, sha1Key},
-    // 3DES and AES-256 take 32 bytes of the same extension; AES-192 the first 24.
-    {1, 3, md5Extended},
-    {1, 5, md5Extended},
-    {1, 4, md5Extended.substr(0, 48)},
-    {2, 3, sha1Extended},
-    {2, 5, sha1Extended},
-    {2, 4, sha1Extended.substr(0, 48)},
-};
-
-class PrivacyKeyTest : public testing::TestWithParam<KeyCase> {};
-
-TEST_P(PrivacyKeyTest, MatchesTheReferenceKey) {
-    const KeyCase& c = GetParam();
-    EXPECT_EQ(privacyKeyFor(c.authProtocol, c.privProtocol), fromHex(c.expected));
+TEST(PrivacyKey, MatchesTheReferenceKey) {
+    const std::tuple<int32_t, int32_t, std::string> cases[] = {
+        // DES and AES-128 keep the localized key: 16 bytes with MD5, 20 with SHA-1.
+        {1, 1, md5Key},
+        {1, 2, md5Key},
+        {2, 1, sha1Key},
+        {2, 2, sha1Key},
+        // 3DES and AES-256 take 32 bytes of the same extension; AES-192 the first 24.
+        {1, 3, md5Extended},
+        {1, 5, md5Extended},
+        {1, 4, md5Extended.substr(0, 48)},
+        {2, 3, sha1Extended},
+        {2, 5, sha1Extended},
+        {2, 4, sha1Extended.substr(0, 48)},
+    };
+    for (const auto& [auth, priv, expected] : cases) {
+        EXPECT_EQ(privacyKeyFor(auth, priv), fromHex(expected)) << auth << "/" << priv;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Privacy, PrivacyKeyTest, testing::ValuesIn(keyCases));
 
 TEST(PrivacyKey, ShortKeyMaterialIsNotExtended) {
     EXPECT_EQ(extendedPrivacyKey(hashFor(1), engineId, passPhraseKey(1), 16), fromHex(md5Key));
@@ -125,26 +116,19 @@ TEST(PrivacyKey, WithoutEngineIdThereIsNoKey) {
 
 const std::vector<uint8_t> salt = fromHex("0000000100000002");
 
-struct CipherCase {
-    std::string key;
-    std::string ciphertext;
-};
-
-class TripleDesTest : public testing::TestWithParam<CipherCase> {};
-
-TEST_P(TripleDesTest, EncryptsAndDecryptsThePaddedScopedPdu) {
-    const std::vector<uint8_t> key = fromHex(GetParam().key);
-    std::vector<uint8_t> padded = bytesOf("maplesyrup3de");
-    const std::vector<uint8_t> ciphertext = encryptScopedPdu(key, salt, padded);
-    EXPECT_EQ(ciphertext, fromHex(GetParam().ciphertext));
-    padded.resize(16, 0);
-    EXPECT_EQ(decryptScopedPdu(key, salt, ciphertext), padded);
+TEST(TripleDes, EncryptsAndDecryptsThePaddedScopedPdu) {
+    const std::pair<std::string, std::string> cases[] = {
+        {md5Extended, "1a20a4ed72d0275fc70bc72c7ded9b45"},
+        {sha1Extended, "8ce7b20bbff545af38265c5f33d5a068"},
+    };
+    for (const auto& [key, expected] : cases) {
+        std::vector<uint8_t> padded = bytesOf("maplesyrup3de");
+        const std::vector<uint8_t> ciphertext = encryptScopedPdu(fromHex(key), salt, padded);
+        EXPECT_EQ(ciphertext, fromHex(expected));
+        padded.resize(16, 0);
+        EXPECT_EQ(decryptScopedPdu(fromHex(key), salt, ciphertext), padded);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Privacy, TripleDesTest,
-    testing::Values(CipherCase{md5Extended, "1a20a4ed72d0275fc70bc72c7ded9b45"},
-                    CipherCase{sha1Extended, "8ce7b20bbff545af38265c5f33d5a068"}));
 
 TEST(TripleDes, WholeBlocksGetNoPaddingBlock) {
     const std::vector<uint8_t> key = fromHex(md5Extended);
@@ -154,35 +138,29 @@ TEST(TripleDes, WholeBlocksGetNoPaddingBlock) {
     EXPECT_EQ(decryptScopedPdu(key, salt, ciphertext), plaintext);
 }
 
-struct RefusalCase {
-    const char* what;
-    size_t keyLength;
-    size_t saltLength;
-    size_t ciphertextLength;
-};
-
-const RefusalCase refusalCases[] = {
-    {"salt of 7 bytes", 32, 7, 16},
-    {"salt of 16 bytes", 32, 16, 16},
-    {"empty salt", 32, 0, 16},
-    {"ciphertext of 15 bytes", 32, 8, 15},
-    {"ciphertext of 17 bytes", 32, 8, 17},
-    {"empty ciphertext", 32, 8, 0},
-    {"key of 24 bytes", 24, 8, 16},
-};
-
-class TripleDesRefusalTest : public testing::TestWithParam<RefusalCase> {};
-
-TEST_P(TripleDesRefusalTest, DecryptsNothing) {
-    const RefusalCase& c = GetParam();
-    const std::vector<uint8_t> key(c.keyLength, 0x5a);
-    EXPECT_TRUE(decryptScopedPdu(key, std::vector<uint8_t>(c.saltLength, 1),
-                                 std::vector<uint8_t>(c.ciphertextLength, 2))
-                    .empty())
-        << c.what;
+TEST(TripleDes, RefusesToDecrypt) {
+    const struct {
+        const char* what;
+        size_t keyLength;
+        size_t saltLength;
+        size_t ciphertextLength;
+    } cases[] = {
+        {"salt of 7 bytes", 32, 7, 16},
+        {"salt of 16 bytes", 32, 16, 16},
+        {"empty salt", 32, 0, 16},
+        {"ciphertext of 15 bytes", 32, 8, 15},
+        {"ciphertext of 17 bytes", 32, 8, 17},
+        {"empty ciphertext", 32, 8, 0},
+        {"key of 24 bytes", 24, 8, 16},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(decryptScopedPdu(std::vector<uint8_t>(c.keyLength, 0x5a),
+                                     std::vector<uint8_t>(c.saltLength, 1),
+                                     std::vector<uint8_t>(c.ciphertextLength, 2))
+                        .empty())
+            << c.what;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Privacy, TripleDesRefusalTest, testing::ValuesIn(refusalCases));
 
 TEST(TripleDes, ShortKeyEncryptsNothing) {
     EXPECT_TRUE(encryptScopedPdu(std::vector<uint8_t>(24, 0x5a), salt, bytesOf("scoped")).empty());
