@@ -1,15 +1,6 @@
 #include "collect/object_table.h"
 
-#include <algorithm>
-#include <cstring>
-
 namespace {
-
-void copyCut(char (&field)[QosObjectRecord::textSize], std::string_view text) {
-    const size_t length = std::min(text.size(), QosObjectRecord::textSize - 1);
-    std::memcpy(field, text.data(), length);
-    field[length] = '\0';
-}
 
 uint64_t policyObjectKey(uint32_t policyNum, uint32_t objectIndex) {
     return (static_cast<uint64_t>(policyNum) << 32) | objectIndex;
@@ -18,8 +9,8 @@ uint64_t policyObjectKey(uint32_t policyNum, uint32_t objectIndex) {
 }  // namespace
 
 void QosObjectRecord::setTexts(std::string_view newName, std::string_view newDescription) {
-    copyCut(name, newName);
-    copyCut(description, newDescription);
+    name.assign(newName.substr(0, textSize - 1));
+    description.assign(newDescription.substr(0, textSize - 1));
 }
 
 void RecordChains::add(uint32_t key, uint32_t record) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -15,8 +16,10 @@ struct QosObjectRecord {
     uint32_t objectIndex = 0;
     uint32_t configIndex = 0;
     uint32_t parentObject = 0;
-    char name[textSize] = {};
-    char description[textSize] = {};
+    // At most 511 characters each. Held as strings rather than 512-byte fields: a full table
+    // of fixed fields is 100 MB that the kernel must fault in and zero.
+    std::string name;
+    std::string description;
     uint32_t prePolicyPkts = 0;
     uint32_t droppedPkts = 0;
 

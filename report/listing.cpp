@@ -1,6 +1,9 @@
 #include "report/listing.h"
 
+#include <charconv>
 #include <cstring>
+#include <iterator>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -9,8 +12,8 @@ constexpr uint32_t queueingType = 4;
 
 // Indexed by object type 1..9; the flat labels are 18 characters, the tree labels 22 with
 // their indentation.
-constexpr const char* flatLabels[] = {
-    nullptr,
+constexpr std::string_view flatLabels[] = {
+    {},
     "PolicyMap(1)      ",
     "ClassMap(2)       ",
     "matchStatement(3) ",
@@ -21,8 +24,8 @@ constexpr const char* flatLabels[] = {
     "set(8)            ",
     "compression(9)    ",
 };
-constexpr const char* treeLabels[] = {
-    nullptr,
+constexpr std::string_view treeLabels[] = {
+    {},
     "PolicyMap(1)          ",
     "  ClassMap(2)         ",
     "    matchStatement(3) ",
@@ -34,56 +37,105 @@ constexpr const char* treeLabels[] = {
     "    compression(9)    ",
 };
 constexpr uint32_t knownTypes = 9;
-constexpr const char* emptyCounters = "                          ";
+constexpr std::string_view emptyCounters = "                          ";
 
-void printLabel(const char* const (&labels)[knownTypes + 1], uint32_t objectType, FILE* out) {
+// One row or line, built in memory and written with a single call: formatting each field
+// through stdio cost more than the descent itself on a full table. Every piece appends
+// exactly the characters its printf format would.
+class Line {
+  public:
+    void text(std::string_view piece) {
+        std::memcpy(end_, piece.data(), piece.size());
+        end_ += piece.size();
+    }
+    // "%<width>u"
+    void number(uint32_t value, size_t width = 0) {
+        char digits[10];
+        const size_t length =
+            std::to_chars(std::begin(digits), std::end(digits), value).ptr - digits;
+        for (; width > length; --width) {
+            *end_++ = ' ';
+        }
+        text({digits, length});
+    }
+    void write(FILE* out) {
+        std::fwrite(line_, 1, static_cast<size_t>(end_ - line_), out);
+        end_ = line_;
+    }
+
+  private:
+    // Both texts whole, five numbers of at most 10 digits in their widths, a label.
+    char line_[2 * QosObjectRecord::textSize + 256];
+    char* end_ = line_;
+};
+
+void label(Line& line, const std::string_view (&labels)[knownTypes + 1], uint32_t objectType) {
     if (objectType >= 1 && objectType <= knownTypes) {
-        std::fputs(labels[objectType], out);
+        line.text(labels[objectType]);
     } else {
-        std::fprintf(out, "Unknown(%u)", objectType);
+        line.text("Unknown(");
+        line.number(objectType);
+        line.text(")");
     }
 }
 
-void printCounters(const QosObjectRecord& record, FILE* out) {
+void counters(Line& line, const QosObjectRecord& record) {
     if (record.prePolicyPkts != 0) {
-        std::fprintf(out, "%13u %11u ", record.prePolicyPkts, record.droppedPkts);
+        line.number(record.prePolicyPkts, 13);
+        line.text(" ");
+        line.number(record.droppedPkts, 11);
+        line.text(" ");
     } else {
-        std::fputs(emptyCounters, out);
+        line.text(emptyCounters);
     }
 }
 
 // Texts of a single character are not shown.
-bool worthShowing(const char* text) {
-    return text[0] != '\0' && text[1] != '\0';
+bool worthShowing(const std::string& text) {
+    return text.size() >= 2;
 }
 
-void printFlatRow(const QosObjectRecord& record, FILE* out) {
+void printFlatRow(const QosObjectRecord& record, Line& line, FILE* out) {
     if (record.objectType == queueingType) {
         return;
     }
-    std::fprintf(out, "%9u %11u %12u ", record.policyNum, record.objectIndex, record.parentObject);
-    printLabel(flatLabels, record.objectType, out);
-    std::fprintf(out, "%11u ", record.configIndex);
-    printCounters(record, out);
+    line.number(record.policyNum, 9);
+    line.text(" ");
+    line.number(record.objectIndex, 11);
+    line.text(" ");
+    line.number(record.parentObject, 12);
+    line.text(" ");
+    label(line, flatLabels, record.objectType);
+    line.number(record.configIndex, 11);
+    line.text(" ");
+    counters(line, record);
     if (worthShowing(record.name)) {
-        std::fprintf(out, "%s ", record.name);
+        line.text(record.name);
+        line.text(" ");
     }
     if (worthShowing(record.description)) {
-        std::fprintf(out, "(%s)", record.description);
+        line.text("(");
+        line.text(record.description);
+        line.text(")");
     }
-    std::fputc('\n', out);
+    line.text("\n");
+    line.write(out);
 }
 
-void printTreeLine(const QosObjectRecord& record, FILE* out) {
-    printLabel(treeLabels, record.objectType, out);
-    printCounters(record, out);
+void printTreeLine(const QosObjectRecord& record, Line& line, FILE* out) {
+    label(line, treeLabels, record.objectType);
+    counters(line, record);
     if (worthShowing(record.name)) {
-        std::fprintf(out, "%s ", record.name);
+        line.text(record.name);
+        line.text(" ");
     }
     if (worthShowing(record.description)) {
-        std::fprintf(out, "(%s) ", record.description);
+        line.text("(");
+        line.text(record.description);
+        line.text(") ");
     }
-    std::fputc('\n', out);
+    line.text("\n");
+    line.write(out);
 }
 
 // Depth first, pre-order: each record whose parentObject is the key, then at once the
@@ -122,9 +174,11 @@ void descend(const QosObjectTable& table, uint32_t parentKey, PrintRecord printR
 }  // namespace
 
 void printFlatListing(const QosObjectTable& table, uint32_t parentKey, FILE* out) {
-    descend(table, parentKey, [out](const QosObjectRecord& r) { printFlatRow(r, out); });
+    Line line;
+    descend(table, parentKey, [&](const QosObjectRecord& r) { printFlatRow(r, line, out); });
 }
 
 void printTreeListing(const QosObjectTable& table, uint32_t parentKey, FILE* out) {
-    descend(table, parentKey, [out](const QosObjectRecord& r) { printTreeLine(r, out); });
+    Line line;
+    descend(table, parentKey, [&](const QosObjectRecord& r) { printTreeLine(r, line, out); });
 }

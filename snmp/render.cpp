@@ -52,16 +52,27 @@ uint32_t low32(const netsnmp_variable_list& variable) {
 }  // namespace
 
 std::string formatOid(const oid* subids, size_t count) {
+    // Every binding of every response passes through here: the text is built on the stack
+    // and copied into the string once, which then needs a single allocation.
+    constexpr size_t longestPiece = 21;  // a dot and the 20 digits of a 64-bit number
+    char piece[512];
+    char* end = piece;
     std::string text;
-    text.reserve(count * 4);
-    char digits[24];
     for (size_t i = 0; i < count; ++i) {
-        if (i != 0) {
-            text += '.';
+        if (static_cast<size_t>(std::end(piece) - end) < longestPiece) {
+            text.append(piece, end);
+            end = piece;
         }
-        const auto end = std::to_chars(std::begin(digits), std::end(digits), subids[i]).ptr;
-        text.append(digits, end);
+        if (i != 0) {
+            *end++ = '.';
+        }
+        if (subids[i] < 10) {  // most sub-identifiers of a MIB path
+            *end++ = static_cast<char>('0' + subids[i]);
+        } else {
+            end = std::to_chars(end, std::end(piece), subids[i]).ptr;
+        }
     }
+    text.append(piece, end);
     return text;
 }
 

@@ -82,8 +82,8 @@ TEST(ObjectTable, ClearTableForgetsRecordsAndChains) {
     append(table, {{50, 1, 100, 0}});
     EXPECT_EQ((std::vector<uint32_t>{0}), withConfigIndex(table, 100));
     EXPECT_EQ((std::vector<uint32_t>{0}), childrenOf(table, 0));
-    EXPECT_STREQ("", table.record(0).name);
-    EXPECT_STREQ("", table.record(0).description);
+    EXPECT_EQ("", table.record(0).name);
+    EXPECT_EQ("", table.record(0).description);
     EXPECT_EQ(50u, table.record(0).policyNum);
 }
 
