@@ -18,6 +18,7 @@
 #include "collect/columns.h"
 #include "collect/stages.h"
 #include "report/listing.h"
+#include "tests/unit/print_listing.h"
 
 namespace {
 
@@ -432,19 +433,6 @@ class RouterMaker {
     Router router_;
     uint32_t nextObject_ = 1000;
 };
-
-using Listing = void (*)(const QosObjectTable&, uint32_t, FILE*);
-
-std::string print(Listing listing, const QosObjectTable& table) {
-    char* buffer = nullptr;
-    size_t size = 0;
-    FILE* out = open_memstream(&buffer, &size);
-    listing(table, 0, out);
-    std::fclose(out);
-    std::string text(buffer, size);
-    std::free(buffer);
-    return text;
-}
 
 std::string indexed(const char* column, uint32_t a) {
     return std::string(column) + "." + std::to_string(a);

@@ -1,6 +1,7 @@
 // The flat and tree listings: labels and column widths, the texts and counters shown, and the
 // depth-first descent, including parent links that loop and very deep chains.
 #include "report/listing.h"
+#include "tests/unit/print_listing.h"
 
 #include <gtest/gtest.h>
 
@@ -32,19 +33,6 @@ void fill(QosObjectTable& table, const std::vector<Object>& objects) {
         record.prePolicyPkts = o.prePolicy;
         record.droppedPkts = o.dropped;
     }
-}
-
-using Listing = void (*)(const QosObjectTable&, uint32_t, FILE*);
-
-std::string print(Listing listing, const QosObjectTable& table) {
-    char* buffer = nullptr;
-    size_t size = 0;
-    FILE* out = open_memstream(&buffer, &size);
-    listing(table, 0, out);
-    std::fclose(out);
-    std::string text(buffer, size);
-    std::free(buffer);
-    return text;
 }
 
 std::string flat(const QosObjectTable& table) {
