@@ -28,6 +28,11 @@ const std::string& ResponseBinding::valueText() {
 }
 
 SnmpResponse::SnmpResponse(netsnmp_pdu* pdu) : pdu_(pdu) {
+    size_t count = 0;
+    for (const netsnmp_variable_list* v = pdu_->variables; v != nullptr; v = v->next_variable) {
+        ++count;
+    }
+    bindings_.reserve(count);
     for (const netsnmp_variable_list* v = pdu_->variables; v != nullptr; v = v->next_variable) {
         bindings_.emplace_back(v);
     }
