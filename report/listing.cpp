@@ -1,8 +1,8 @@
 #include "report/listing.h"
 
 #include <charconv>
-#include <cstring>
 #include <iterator>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -44,29 +44,24 @@ constexpr std::string_view emptyCounters = "                          ";
 // exactly the characters its printf format would.
 class Line {
   public:
-    void text(std::string_view piece) {
-        std::memcpy(end_, piece.data(), piece.size());
-        end_ += piece.size();
-    }
+    void text(std::string_view piece) { line_.append(piece); }
     // "%<width>u"
     void number(uint32_t value, size_t width = 0) {
         char digits[10];
         const size_t length =
             std::to_chars(std::begin(digits), std::end(digits), value).ptr - digits;
-        for (; width > length; --width) {
-            *end_++ = ' ';
+        if (width > length) {
+            line_.append(width - length, ' ');
         }
         text({digits, length});
     }
     void write(FILE* out) {
-        std::fwrite(line_, 1, static_cast<size_t>(end_ - line_), out);
-        end_ = line_;
+        std::fwrite(line_.data(), 1, line_.size(), out);
+        line_.clear();  // keeps its capacity for the next line
     }
 
   private:
-    // Both texts whole, five numbers of at most 10 digits in their widths, a label.
-    char line_[2 * QosObjectRecord::textSize + 256];
-    char* end_ = line_;
+    std::string line_;
 };
 
 void label(Line& line, const std::string_view (&labels)[knownTypes + 1], uint32_t objectType) {
@@ -95,6 +90,21 @@ bool worthShowing(const std::string& text) {
     return text.size() >= 2;
 }
 
+// The name and the parenthesised description, then the line end. The flat row closes the
+// description with ")", the tree line with ") ".
+void texts(Line& line, const QosObjectRecord& record, std::string_view closing) {
+    if (worthShowing(record.name)) {
+        line.text(record.name);
+        line.text(" ");
+    }
+    if (worthShowing(record.description)) {
+        line.text("(");
+        line.text(record.description);
+        line.text(closing);
+    }
+    line.text("\n");
+}
+
 void printFlatRow(const QosObjectRecord& record, Line& line, FILE* out) {
     if (record.objectType == queueingType) {
         return;
@@ -109,32 +119,14 @@ void printFlatRow(const QosObjectRecord& record, Line& line, FILE* out) {
     line.number(record.configIndex, 11);
     line.text(" ");
     counters(line, record);
-    if (worthShowing(record.name)) {
-        line.text(record.name);
-        line.text(" ");
-    }
-    if (worthShowing(record.description)) {
-        line.text("(");
-        line.text(record.description);
-        line.text(")");
-    }
-    line.text("\n");
+    texts(line, record, ")");
     line.write(out);
 }
 
 void printTreeLine(const QosObjectRecord& record, Line& line, FILE* out) {
     label(line, treeLabels, record.objectType);
     counters(line, record);
-    if (worthShowing(record.name)) {
-        line.text(record.name);
-        line.text(" ");
-    }
-    if (worthShowing(record.description)) {
-        line.text("(");
-        line.text(record.description);
-        line.text(") ");
-    }
-    line.text("\n");
+    texts(line, record, ") ");
     line.write(out);
 }
 
