@@ -9,6 +9,7 @@
 struct RunOptions {
     int32_t debug = 0;          // -d
     bool highCapacity = false;  // -hc: the 64-bit class counters
+    bool fast = false;          // -fast: larger requests, several in flight
 };
 
 // Fills `settings` and `options` from the arguments. Returns false when the usage text is due:

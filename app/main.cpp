@@ -1,6 +1,7 @@
 // galvetrin: fetches a router's class-based QoS set-up over SNMP and prints it as a flat
 // listing and a tree. The fixed order of a run lives here.
 #include <cstdio>
+#include <vector>
 
 #include "app/command_line.h"
 #include "collect/debug.h"
@@ -36,12 +37,17 @@ bool collectAndReport(const SnmpTargetSettings& settings, const RunOptions& opti
                      settings.agentName.c_str(), target.openError().c_str());
         return false;
     }
-    collectServicePolicies(target);
-    collectPolicyObjects(target, table);
-    collectPolicyMapNames(target, table);
-    collectClassMapNames(target, table);
-    collectMatchStatements(target, table);
-    const WalkOutcome counters = collectQueueStats(target, table, options.highCapacity);
+    ColumnWalker walker(target, options.fast);
+    const std::vector<uint32_t> policies = collectServicePolicies(walker);
+    if (options.fast) {
+        // The later stages' walks, all at once; each stage then takes its rows in turn.
+        walker.prefetch(laterStageWalks(options.highCapacity), policies);
+    }
+    collectPolicyObjects(walker, table);
+    collectPolicyMapNames(walker, table);
+    collectClassMapNames(walker, table);
+    collectMatchStatements(walker, table);
+    const WalkOutcome counters = collectQueueStats(walker, table, options.highCapacity);
     target.close();
 
     std::printf("\n");

@@ -12,9 +12,6 @@ uint32_t requestCounter = 1;
 
 namespace {
 
-constexpr long exchangeTimeoutMicroseconds = 5'000'000;
-constexpr int exchangeRetries = 2;
-
 bool isException(const netsnmp_variable_list& variable) {
     return variable.type == SNMP_NOSUCHOBJECT || variable.type == SNMP_NOSUCHINSTANCE ||
            variable.type == SNMP_ENDOFMIBVIEW;
@@ -40,6 +37,18 @@ ColumnWalk::ColumnWalk(std::span<const char* const> columns) {
         columns_.push_back({column, parseOid(column)});
     }
     prefix_ = columns_.front().text + ".";
+}
+
+void ColumnWalk::startAt(uint32_t first) {
+    for (Column& column : columns_) {
+        column.text += "." + std::to_string(first);
+        column.name.push_back(first);
+    }
+}
+
+void ColumnWalk::endBefore(uint32_t bound) {
+    bound_ = parseOid(prefix_.substr(0, prefix_.size() - 1));
+    bound_.push_back(bound);
 }
 
 void ColumnWalk::addRequestBindings(netsnmp_pdu* pdu) const {
@@ -72,6 +81,12 @@ bool ColumnWalk::takeGroups(SnmpResponse& response, const RowHandler& handler) {
             debugPrint("OID%d: %s = %s\n", k + 1, text.c_str(), group[k]->valueText().c_str());
         }
         const netsnmp_variable_list& firstColumn = *group[0]->variable();
+        // The next range's walk takes this group, with every test below.
+        if (!bound_.empty() && snmp_oid_compare(firstColumn.name, firstColumn.name_length,
+                                                bound_.data(), bound_.size()) >= 0) {
+            reachedBound_ = true;
+            return false;
+        }
         if (!fits || !columns_[0].text.starts_with(prefix_) || isException(firstColumn) ||
             !advances(firstColumn)) {
             return false;
@@ -85,6 +100,16 @@ bool ColumnWalk::takeGroups(SnmpResponse& response, const RowHandler& handler) {
     return true;
 }
 
+void printWalkFailure(const SnmpTarget& target, int32_t errorCode) {
+    const char* agent = target.settings().agentName.c_str();
+    if (errorCode == 0) {
+        std::printf("No packet returned from %s.\n", agent);
+    } else {
+        std::printf("No packet returned from %s.  Error code: %u\n", agent,
+                    static_cast<unsigned>(errorCode));
+    }
+}
+
 WalkOutcome bulkColumnWalk(SnmpTarget& target, std::span<const char* const> columns,
                            long maxRepetitions, const RowHandler& handler) {
     ColumnWalk walk(columns);
@@ -93,7 +118,6 @@ WalkOutcome bulkColumnWalk(SnmpTarget& target, std::span<const char* const> colu
         ++outcome.rows;
         handler(row);
     };
-    const char* agent = target.settings().agentName.c_str();
     for (bool going = true; going;) {
         SnmpRequest request(target, requestCounter++);
         walk.addRequestBindings(request.pdu());
@@ -105,12 +129,8 @@ WalkOutcome bulkColumnWalk(SnmpTarget& target, std::span<const char* const> colu
             std::fflush(stdout);  // show the half line while the request blocks
         }
         const std::unique_ptr<SnmpResponse> response = request.send();
-        if (!response) {
-            std::printf("No packet returned from %s.\n", agent);
-            outcome.failed = true;
-        } else if (response->errorCode() != 0) {
-            std::printf("No packet returned from %s.  Error code: %u\n", agent,
-                        static_cast<unsigned>(response->errorCode()));
+        if (!response || response->errorCode() != 0) {
+            printWalkFailure(target, response ? response->errorCode() : 0);
             outcome.failed = true;
         } else {
             debugPrint("Packet returned...");

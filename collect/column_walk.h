@@ -18,6 +18,10 @@ class SnmpTarget;
 // The request id of the next request; ids run on across the stages of a run.
 extern uint32_t requestCounter;
 
+// What every request of a run waits for an answer, and how often it is sent again.
+constexpr long exchangeTimeoutMicroseconds = 5'000'000;
+constexpr int exchangeRetries = 2;
+
 // One row: the group's bindings in column order.
 using Row = std::span<ResponseBinding* const>;
 using RowHandler = std::function<void(Row row)>;
@@ -33,6 +37,13 @@ class ColumnWalk {
     // row's first OID must start with.
     explicit ColumnWalk(std::span<const char* const> columns);
 
+    // A walk of the rows whose first index is `first` or more: the buffers start at that index.
+    void startAt(uint32_t first);
+    // A walk of the rows whose first index is below `bound`: a group whose first OID reaches
+    // the first column's row `bound` ends it, handed to no handler, before any other test.
+    void endBefore(uint32_t bound);
+    bool reachedBound() const { return reachedBound_; }
+
     // Adds one null binding per column: the successors of what the buffers hold.
     void addRequestBindings(netsnmp_pdu* pdu) const;
 
@@ -41,6 +52,7 @@ class ColumnWalk {
     // value, its first OID does not advance past the previous one, an OID text does not fit
     // a buffer, or the response holds no complete group.
     bool takeGroups(SnmpResponse& response, const RowHandler& handler);
+    size_t columnCount() const { return columns_.size(); }
 
     const std::string& buffer(size_t column) const { return columns_[column].text; }
 
@@ -53,12 +65,17 @@ class ColumnWalk {
 
     std::vector<Column> columns_;
     std::string prefix_;
+    std::vector<oid> bound_;  // empty: none
+    bool reachedBound_ = false;
 };
 
 struct WalkOutcome {
     uint32_t rows = 0;    // groups handed to the row handler
     bool failed = false;  // ended with a failure line: no answer, or an error-status
 };
+
+// Prints the line of a walk that got no answer (`errorCode` 0) or an error-status.
+void printWalkFailure(const SnmpTarget& target, int32_t errorCode);
 
 // Runs the walk to its end on the target's session, printing the failure lines.
 WalkOutcome bulkColumnWalk(SnmpTarget& target, std::span<const char* const> columns,

@@ -10,9 +10,9 @@ namespace {
 // The prefix of all three tables' first column is 30 characters long.
 constexpr size_t configNamePrefixLength = 30;
 
-void walkConfigNames(SnmpTarget& target, QosObjectTable& table,
+void walkConfigNames(ColumnWalker& walker, QosObjectTable& table,
                      std::span<const char* const> columns) {
-    bulkColumnWalk(target, columns, 4, [&](Row row) { storeConfigNameRow(table, row); });
+    walker.walk(columns, 4, [&](Row row) { storeConfigNameRow(table, row); });
 }
 }  // namespace
 
@@ -27,20 +27,20 @@ void storeConfigNameRow(QosObjectTable& table, Row row) {
     }
 }
 
-void collectPolicyMapNames(SnmpTarget& target, QosObjectTable& table) {
+void collectPolicyMapNames(ColumnWalker& walker, QosObjectTable& table) {
     debugPrint("Starting Policy name collection\n");
-    walkConfigNames(target, table, policyMapColumns);
+    walkConfigNames(walker, table, policyMapColumns);
     debugPrint("Finished Policy name collection\n");
 }
 
-void collectClassMapNames(SnmpTarget& target, QosObjectTable& table) {
+void collectClassMapNames(ColumnWalker& walker, QosObjectTable& table) {
     debugPrint("Starting ClassMap name collection\n");
-    walkConfigNames(target, table, classMapColumns);
+    walkConfigNames(walker, table, classMapColumns);
     debugPrint("Finished ClassMap name collection\n\n");
 }
 
-void collectMatchStatements(SnmpTarget& target, QosObjectTable& table) {
+void collectMatchStatements(ColumnWalker& walker, QosObjectTable& table) {
     debugPrint("Starting Queue Match Statements collection\n");
-    walkConfigNames(target, table, matchStatementColumns);
+    walkConfigNames(walker, table, matchStatementColumns);
     debugPrint("Finished Queue Match Statements collection\n\n");
 }

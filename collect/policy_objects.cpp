@@ -23,11 +23,11 @@ bool storePolicyObjectRow(QosObjectTable& table, Row row) {
                               decimalToUnsigned(row[2]->valueText()));
 }
 
-void collectPolicyObjects(SnmpTarget& target, QosObjectTable& table) {
+void collectPolicyObjects(ColumnWalker& walker, QosObjectTable& table) {
     debugPrint("Starting Policy collection\n");
     table.clearTable();
     uint32_t unstoredRows = 0;
-    bulkColumnWalk(target, policyObjectColumns, 3, [&](Row row) {
+    walker.walk(policyObjectColumns, 3, [&](Row row) {
         if (!storePolicyObjectRow(table, row)) {
             ++unstoredRows;
         }

@@ -12,9 +12,12 @@ constexpr size_t servicePolicyPrefixLength = 30;
 constexpr uint32_t outputDirection = 2;
 }  // namespace
 
+uint32_t servicePolicyIndex(Row row) {
+    return decimalToUnsigned(std::string_view(row[0]->oidText()).substr(servicePolicyPrefixLength));
+}
+
 void printServicePolicyRow(Row row) {
-    const uint32_t policy =
-        decimalToUnsigned(std::string_view(row[0]->oidText()).substr(servicePolicyPrefixLength));
+    const uint32_t policy = servicePolicyIndex(row);
     const uint32_t direction = decimalToUnsigned(row[0]->valueText());
     const uint32_t interface = decimalToUnsigned(row[1]->valueText());
     if (direction == outputDirection) {
@@ -24,10 +27,15 @@ void printServicePolicyRow(Row row) {
     }
 }
 
-void collectServicePolicies(SnmpTarget& target) {
+std::vector<uint32_t> collectServicePolicies(ColumnWalker& walker) {
     debugPrint("Starting CBWFQ interface collection\n");
     std::printf("PolicyNum Interface Direction\n");
     std::printf("--------- --------- ---------\n");
-    bulkColumnWalk(target, servicePolicyColumns, 4, printServicePolicyRow);
+    std::vector<uint32_t> policies;
+    walker.walk(servicePolicyColumns, 4, [&](Row row) {
+        printServicePolicyRow(row);
+        policies.push_back(servicePolicyIndex(row));
+    });
     debugPrint("Finished CBWFQ interface collection\n");
+    return policies;
 }

@@ -88,3 +88,12 @@ std::unique_ptr<SnmpResponse> SnmpRequest::send() {
     }
     return std::make_unique<SnmpResponse>(reply);
 }
+
+bool SnmpRequest::sendWithoutWaiting(snmp_callback callback, void* magic) {
+    if (target_.session() == nullptr) {
+        return false;
+    }
+    // snmp_sess_async_send frees the PDU once sent and leaves a refused one to the caller.
+    sent_ = snmp_sess_async_send(target_.session(), pdu_, callback, magic) != 0;
+    return sent_;
+}
