@@ -30,6 +30,8 @@ Modes:
                    every try of the fault request gets only random bytes, the first half of
                    the right answer, the right answer with another request id, or the right
                    bindings in a GetRequest PDU
+  latepolicy       error-status 5 for every request that starts in policy 2's objects rows
+                   (the last range of a -fast walk)
   partial          the first objects answer holds 7 bindings: two rows and a stray one
   toomany          the first objects answer holds 5 rows, more than max-repetitions asks for
   longnames        names and descriptions of 600, 2000 and 65000 bytes, printable and binary
@@ -324,6 +326,11 @@ def answer_error(status):
     return answer
 
 
+def answer_latepolicy(request, mib):
+    late = bool(request.oids) and OBJECTS + (2, 2) <= request.oids[0] < OBJECTS + (3,)
+    return [encode(request, mib.bulk(request), *((5, 1) if late else (0, 0)))]
+
+
 def garbage(make):
     def answer(request, mib):
         if at(request, FAULT_REQUEST):
@@ -374,6 +381,7 @@ MODES = {
     "garbage-truncated": garbage(truncated),
     "garbage-reqid": garbage(other_request_id),
     "garbage-type": garbage(wrong_pdu_type),
+    "latepolicy": answer_latepolicy,
     "partial": faulty(lambda request, mib, bindings: bindings[:7], FIRST_OBJECTS_REQUEST),
     "toomany": faulty(lambda request, mib, bindings: mib.bulk(request, repetitions=5),
                       FIRST_OBJECTS_REQUEST),
