@@ -62,7 +62,7 @@ void PendingExchanges::wait() {
     while (!exchanges_.empty() && !runEnded()) {
         void* session = target_.session();
         int descriptors = 0;
-        int block = 0;
+        int block = 1;  // so the library sets the time-out to the earliest request's
         fd_set readable;
         FD_ZERO(&readable);
         timeval timeout{};
