@@ -10,9 +10,9 @@ namespace {
 // The prefix of all three tables' first column is 30 characters long.
 constexpr size_t configNamePrefixLength = 30;
 
-void walkConfigNames(SnmpTarget& target, QosObjectTable& table,
-                     std::span<const char* const> columns) {
-    bulkColumnWalk(target, columns, 4, [&](Row row) { storeConfigNameRow(table, row); });
+WalkOutcome walkConfigNames(SnmpTarget& target, QosObjectTable& table,
+                            std::span<const char* const> columns) {
+    return bulkColumnWalk(target, columns, 4, [&](Row row) { storeConfigNameRow(table, row); });
 }
 }  // namespace
 
@@ -27,20 +27,23 @@ void storeConfigNameRow(QosObjectTable& table, Row row) {
     }
 }
 
-void collectPolicyMapNames(SnmpTarget& target, QosObjectTable& table) {
+WalkOutcome collectPolicyMapNames(SnmpTarget& target, QosObjectTable& table) {
     debugPrint("Starting Policy name collection\n");
-    walkConfigNames(target, table, policyMapColumns);
+    const WalkOutcome outcome = walkConfigNames(target, table, policyMapColumns);
     debugPrint("Finished Policy name collection\n");
+    return outcome;
 }
 
-void collectClassMapNames(SnmpTarget& target, QosObjectTable& table) {
+WalkOutcome collectClassMapNames(SnmpTarget& target, QosObjectTable& table) {
     debugPrint("Starting ClassMap name collection\n");
-    walkConfigNames(target, table, classMapColumns);
+    const WalkOutcome outcome = walkConfigNames(target, table, classMapColumns);
     debugPrint("Finished ClassMap name collection\n\n");
+    return outcome;
 }
 
-void collectMatchStatements(SnmpTarget& target, QosObjectTable& table) {
+WalkOutcome collectMatchStatements(SnmpTarget& target, QosObjectTable& table) {
     debugPrint("Starting Queue Match Statements collection\n");
-    walkConfigNames(target, table, matchStatementColumns);
+    const WalkOutcome outcome = walkConfigNames(target, table, matchStatementColumns);
     debugPrint("Finished Queue Match Statements collection\n\n");
+    return outcome;
 }
