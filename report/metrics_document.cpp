@@ -14,9 +14,10 @@ namespace {
 
 using Labels = std::vector<prometheus::ClientMetric::Label>;
 
+// Every class with counters, labelled once: each metric family reuses the same labels.
 struct ClassSeries {
-    Labels labels;
-    const ClassCounters* counters;
+    std::vector<prometheus::ClientMetric> metrics;
+    std::vector<const ClassCounters*> counters;
 };
 
 std::string text(std::optional<std::string_view> name, uint32_t number) {
@@ -24,12 +25,12 @@ std::string text(std::optional<std::string_view> name, uint32_t number) {
 }
 
 // The labels of every class that has counters, in tree order.
-std::vector<ClassSeries> classSeries(const QosObjectTable& table, const RunRecord& run) {
+ClassSeries classSeries(const QosObjectTable& table, const RunRecord& run) {
     std::map<uint32_t, const ServicePolicy*> policies;
     for (const ServicePolicy& policy : run.servicePolicies) {
         policies.try_emplace(policy.policyIndex, &policy);
     }
-    std::vector<ClassSeries> series;
+    ClassSeries series;
     walkTree(
         table,
         [&](uint32_t index, std::span<const uint32_t> ancestors) {
@@ -41,17 +42,18 @@ std::vector<ClassSeries> classSeries(const QosObjectTable& table, const RunRecor
             const ServicePolicy* policy = attached != policies.end() ? attached->second : nullptr;
             const std::string ifIndex = policy ? std::to_string(policy->ifIndex) : "";
             TreePlace place = placeOf(table, ancestors, index);
-            series.push_back(
-                {{{"interface", policy ? policy->interfaceName.value_or(ifIndex) : ""},
-                  {"if_index", ifIndex},
-                  {"direction",
-                   policy ? text(directionName(policy->direction), policy->direction) : ""},
-                  {"policy", std::move(place.policy)},
-                  {"class", record.name},
-                  {"path", std::move(place.path)},
-                  {"policy_index", std::to_string(record.policyNum)},
-                  {"object_index", std::to_string(record.objectIndex)}},
-                 &record.counters});
+            prometheus::ClientMetric& metric = series.metrics.emplace_back();
+            metric.label = {
+                {"interface", policy ? policy->interfaceName.value_or(ifIndex) : ""},
+                {"if_index", ifIndex},
+                {"direction",
+                 policy ? text(directionName(policy->direction), policy->direction) : ""},
+                {"policy", std::move(place.policy)},
+                {"class", record.name},
+                {"path", std::move(place.path)},
+                {"policy_index", std::to_string(record.policyNum)},
+                {"object_index", std::to_string(record.objectIndex)}};
+            series.counters.push_back(&record.counters);
         },
         [](uint32_t) {});
     return series;
@@ -74,26 +76,30 @@ prometheus::ClientMetric gauge(Labels labels, double value) {
 }  // namespace
 
 void writeMetricsDocument(const QosObjectTable& table, const RunRecord& run, FILE* out) {
-    const std::vector<ClassSeries> series = classSeries(table, run);
-    // One family at a time: a large router has hundreds of thousands of series.
+    ClassSeries series = classSeries(table, run);
+    // One family at a time, the labelled series moved into it and back: a large router has
+    // hundreds of thousands of series.
     for (const CounterField& field : counterFields) {
         prometheus::MetricFamily family{
             std::string(field.metric),
             std::string(field.help),
             field.isRate ? prometheus::MetricType::Gauge : prometheus::MetricType::Counter,
             {}};
-        for (const ClassSeries& one : series) {
-            if (!one.counters->has(field.kind)) {
-                continue;
+        std::vector<size_t> taken;
+        for (size_t i = 0; i < series.metrics.size(); ++i) {
+            if (series.counters[i]->has(field.kind)) {
+                prometheus::ClientMetric& metric = series.metrics[i];
+                const double value = static_cast<double>(series.counters[i]->value(field.kind));
+                (field.isRate ? metric.gauge.value : metric.counter.value) = value;
+                family.metric.push_back(std::move(metric));
+                taken.push_back(i);
             }
-            prometheus::ClientMetric metric;
-            metric.label = one.labels;
-            const double value = static_cast<double>(one.counters->value(field.kind));
-            (field.isRate ? metric.gauge.value : metric.counter.value) = value;
-            family.metric.push_back(std::move(metric));
         }
         if (!family.metric.empty()) {
             write(family, out);
+        }
+        for (size_t k = 0; k < taken.size(); ++k) {
+            series.metrics[taken[k]] = std::move(family.metric[k]);
         }
     }
 
