@@ -9,6 +9,7 @@
 #include "snmp/target.h"
 
 uint32_t requestCounter = 1;
+bool printWalkFailures = true;
 
 namespace {
 
@@ -100,14 +101,35 @@ bool ColumnWalk::takeGroups(SnmpResponse& response, const RowHandler& handler) {
     return true;
 }
 
-void printWalkFailure(const SnmpTarget& target, int32_t errorCode) {
-    const char* agent = target.settings().agentName.c_str();
-    if (errorCode == 0) {
-        std::printf("No packet returned from %s.\n", agent);
-    } else {
-        std::printf("No packet returned from %s.  Error code: %u\n", agent,
-                    static_cast<unsigned>(errorCode));
+std::string failureLine(const SnmpTarget& target, const SnmpResponse* response) {
+    const std::string noPacket = "No packet returned from " + target.settings().agentName + ".";
+    if (response == nullptr) {
+        return noPacket;
     }
+    return noPacket + "  Error code: " + std::to_string(response->errorCode());
+}
+
+void printWalkFailure(const std::string& failure) {
+    if (printWalkFailures) {
+        std::printf("%s\n", failure.c_str());
+    }
+}
+
+std::unique_ptr<SnmpResponse> exchange(SnmpRequest& request, SnmpTarget& target,
+                                       std::string& failure) {
+    target.setExchangeLimits(exchangeTimeoutMicroseconds, exchangeRetries);
+    if (debugMode != 0) {
+        std::fflush(debugOut);  // show the half line while the request blocks
+    }
+    std::unique_ptr<SnmpResponse> response = request.send();
+    if (response && response->errorCode() == 0) {
+        debugPrint("Packet returned...");
+        debugPrint("OIDs returned: %u\n", static_cast<unsigned>(response->bindingCount()));
+        return response;
+    }
+    failure = failureLine(target, response.get());
+    printWalkFailure(failure);
+    return nullptr;
 }
 
 WalkOutcome bulkColumnWalk(SnmpTarget& target, std::span<const char* const> columns,
@@ -121,23 +143,11 @@ WalkOutcome bulkColumnWalk(SnmpTarget& target, std::span<const char* const> colu
     for (bool going = true; going;) {
         SnmpRequest request(target, requestCounter++);
         walk.addRequestBindings(request.pdu());
-        target.setExchangeLimits(exchangeTimeoutMicroseconds, exchangeRetries);
         request.pdu()->non_repeaters = 0;
         request.pdu()->max_repetitions = maxRepetitions;
         debugPrint("Sending BULK CBWFQ packet...");
-        if (debugMode != 0) {
-            std::fflush(stdout);  // show the half line while the request blocks
-        }
-        const std::unique_ptr<SnmpResponse> response = request.send();
-        if (!response || response->errorCode() != 0) {
-            printWalkFailure(target, response ? response->errorCode() : 0);
-            outcome.failed = true;
-        } else {
-            debugPrint("Packet returned...");
-            debugPrint("OIDs returned: %u\n", static_cast<unsigned>(response->bindingCount()));
-            going = walk.takeGroups(*response, counted);
-        }
-        going = going && !outcome.failed;
+        const std::unique_ptr<SnmpResponse> response = exchange(request, target, outcome.failure);
+        going = response && walk.takeGroups(*response, counted);
     }
     return outcome;
 }

@@ -17,6 +17,9 @@ class SnmpTarget;
 
 // The request id of the next request; ids run on across the stages of a run.
 extern uint32_t requestCounter;
+// Whether a failed exchange prints its failure line on standard output (the text report), or
+// only hands it back (the documents, which keep standard output to themselves).
+extern bool printWalkFailures;
 
 // What every request of a run waits for an answer, and how often it is sent again.
 constexpr long exchangeTimeoutMicroseconds = 5'000'000;
@@ -71,11 +74,19 @@ class ColumnWalk {
 
 struct WalkOutcome {
     uint32_t rows = 0;    // groups handed to the row handler
-    bool failed = false;  // ended with a failure line: no answer, or an error-status
+    std::string failure;  // the failure line, without its line end: no answer, or an error-status
+    bool failed() const { return !failure.empty(); }
 };
 
-// Prints the line of a walk that got no answer (`errorCode` 0) or an error-status.
-void printWalkFailure(const SnmpTarget& target, int32_t errorCode);
+// The failure line of an exchange that got no response (null) or one with an error-status.
+std::string failureLine(const SnmpTarget& target, const SnmpResponse* response);
+// Prints a failure line on standard output, unless the documents keep it to themselves.
+void printWalkFailure(const std::string& failure);
+
+// Exchanges one request with the run's time-out and retries. Null when it failed: `failure`
+// then holds the failure line.
+std::unique_ptr<SnmpResponse> exchange(SnmpRequest& request, SnmpTarget& target,
+                                       std::string& failure);
 
 // Runs the walk to its end on the target's session, printing the failure lines.
 WalkOutcome bulkColumnWalk(SnmpTarget& target, std::span<const char* const> columns,

@@ -10,9 +10,9 @@ namespace {
 // The prefix of all three tables' first column is 30 characters long.
 constexpr size_t configNamePrefixLength = 30;
 
-void walkConfigNames(ColumnWalker& walker, QosObjectTable& table,
-                     std::span<const char* const> columns) {
-    walker.walk(columns, 4, [&](Row row) { storeConfigNameRow(table, row); });
+WalkOutcome walkConfigNames(ColumnWalker& walker, QosObjectTable& table,
+                            std::span<const char* const> columns) {
+    return walker.walk(columns, 4, [&](Row row) { storeConfigNameRow(table, row); });
 }
 }  // namespace
 
@@ -27,20 +27,23 @@ void storeConfigNameRow(QosObjectTable& table, Row row) {
     }
 }
 
-void collectPolicyMapNames(ColumnWalker& walker, QosObjectTable& table) {
+WalkOutcome collectPolicyMapNames(ColumnWalker& walker, QosObjectTable& table) {
     debugPrint("Starting Policy name collection\n");
-    walkConfigNames(walker, table, policyMapColumns);
+    const WalkOutcome outcome = walkConfigNames(walker, table, policyMapColumns);
     debugPrint("Finished Policy name collection\n");
+    return outcome;
 }
 
-void collectClassMapNames(ColumnWalker& walker, QosObjectTable& table) {
+WalkOutcome collectClassMapNames(ColumnWalker& walker, QosObjectTable& table) {
     debugPrint("Starting ClassMap name collection\n");
-    walkConfigNames(walker, table, classMapColumns);
+    const WalkOutcome outcome = walkConfigNames(walker, table, classMapColumns);
     debugPrint("Finished ClassMap name collection\n\n");
+    return outcome;
 }
 
-void collectMatchStatements(ColumnWalker& walker, QosObjectTable& table) {
+WalkOutcome collectMatchStatements(ColumnWalker& walker, QosObjectTable& table) {
     debugPrint("Starting Queue Match Statements collection\n");
-    walkConfigNames(walker, table, matchStatementColumns);
+    const WalkOutcome outcome = walkConfigNames(walker, table, matchStatementColumns);
     debugPrint("Finished Queue Match Statements collection\n\n");
+    return outcome;
 }

@@ -101,7 +101,7 @@ void FastWalk::fillRequest(netsnmp_pdu* pdu) const {
     pdu->max_repetitions = maxRepetitions_;
 }
 
-bool FastWalk::take(std::unique_ptr<SnmpResponse> response) {
+bool FastWalk::take(std::unique_ptr<SnmpResponse> response, const SnmpTarget& target) {
     if (end_ != End::going) {
         return false;  // cancelled while the request was out
     }
@@ -114,7 +114,7 @@ bool FastWalk::take(std::unique_ptr<SnmpResponse> response) {
             maxRepetitions_ /= 2;
             return true;
         }
-        errorCode_ = errorCode;
+        failure_ = failureLine(target, response.get());
         finish(End::failure);
         return false;
     }
@@ -153,8 +153,8 @@ void runFastWalks(SnmpTarget& target, std::span<FastWalk* const> walks) {
             SnmpRequest request(target, requestCounter++);
             walk->fillRequest(request.pdu());
             target.setExchangeLimits(exchangeTimeoutMicroseconds, exchangeRetries);
-            exchanges.send(request, [walk, &ready](std::unique_ptr<SnmpResponse> response) {
-                if (walk->take(std::move(response))) {
+            exchanges.send(request, [&, walk](std::unique_ptr<SnmpResponse> response) {
+                if (walk->take(std::move(response), target)) {
                     ready.push_back(walk);
                 }
             });

@@ -51,13 +51,14 @@ class FastWalk {
     void setNextRange(FastWalk* next) { nextRange_ = next; }
 
     End end() const { return end_; }
-    int32_t errorCode() const { return errorCode_; }
+    // The failure line, when the walk ended in a failure.
+    const std::string& failure() const { return failure_; }
     KeptRows& rows() { return rows_; }
 
     // Fills the request for the rows that follow what the walk has taken.
     void fillRequest(netsnmp_pdu* pdu) const;
     // Takes the response to the last request (null: none came); true when the walk goes on.
-    bool take(std::unique_ptr<SnmpResponse> response);
+    bool take(std::unique_ptr<SnmpResponse> response, const SnmpTarget& target);
 
   private:
     void finish(End end);
@@ -66,7 +67,7 @@ class FastWalk {
     long maxRepetitions_;
     KeptRows rows_;
     End end_ = End::going;
-    int32_t errorCode_ = 0;
+    std::string failure_;
     FastWalk* nextRange_ = nullptr;
 };
 

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "collect/columns.h"
+#include "collect/stages.h"
 
 namespace {
 
@@ -27,17 +28,23 @@ std::vector<uint32_t> rangeStarts(std::vector<uint32_t> policies) {
 
 }  // namespace
 
-std::vector<PlannedWalk> laterStageWalks(bool highCapacity) {
+std::vector<PlannedWalk> laterStageWalks(bool highCapacity, bool documents) {
     // A stage that asks for other columns than these (see the stages) still gets its rows: its
     // walk is made when it asks, alone.
-    return {
+    std::vector<PlannedWalk> plan = {
         {policyObjectColumns, 6, true},
         {policyMapColumns, 30, false},
         {classMapColumns, 30, false},
         {matchStatementColumns, 20, false},
-        {highCapacity ? std::span(queueStats64Columns) : std::span(queueStatsColumns),
-         highCapacity ? 11U : 7U, true},
     };
+    if (documents) {
+        planClassCounterWalks(plan);
+    } else {
+        plan.push_back(
+            {highCapacity ? std::span(queueStats64Columns) : std::span(queueStatsColumns),
+             highCapacity ? 11U : 7U, true});
+    }
+    return plan;
 }
 
 void ColumnWalker::prefetch(std::span<const PlannedWalk> plan, std::vector<uint32_t> policies) {
@@ -94,8 +101,8 @@ WalkOutcome ColumnWalker::handOver(std::vector<FastWalk>& ranges, const RowHandl
         }
         // Where the default walk would have ended: the later ranges' rows are not the table's.
         if (range.end() == FastWalk::End::failure) {
-            printWalkFailure(target_, range.errorCode());
-            outcome.failed = true;
+            printWalkFailure(range.failure());
+            outcome.failure = range.failure();
         }
         break;
     }

@@ -23,6 +23,8 @@ class ColumnWalker {
   public:
     ColumnWalker(SnmpTarget& target, bool fast) : target_(target), fast_(fast) {}
 
+    SnmpTarget& target() { return target_; }
+
     // Walks `columns` to the end of the first one, handing every row to `handler` in table
     // order and printing the failure line of a walk that fails. The default run asks for
     // `maxRepetitions` rows a request; -fast hands over the rows of a planned walk, or makes
@@ -47,5 +49,6 @@ class ColumnWalker {
     std::vector<Prefetched> prefetched_;
 };
 
-// The walks of the stages after the service policies, in stage order, for prefetch().
-std::vector<PlannedWalk> laterStageWalks(bool highCapacity);
+// The walks of the stages after the service policies, in run order, for prefetch(): the text
+// report's, or with `documents` the documents'.
+std::vector<PlannedWalk> laterStageWalks(bool highCapacity, bool documents);

@@ -31,6 +31,8 @@ USAGE = (
     "\t\t-aes192 = SNMP v3 AES192 encryption\n"
     "\t\t-aes256 = SNMP v3 AES256 encryption\n"
     "\t\t-hc = 64-bit class counters\n"
+    "\t\t-json = print one JSON document\n"
+    "\t\t-metrics = print Prometheus metrics\n"
     "\t\t-fast = larger requests, several at once\n"
     "\t\t-d = Debug mode\n") % harness.TOOL
 
