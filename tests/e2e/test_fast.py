@@ -1,6 +1,6 @@
 """-fast: the default run's output from the bundled per-policy router (several service
-policies, so several ranges) over SNMPv2c, with -hc, and over SNMPv3 with 3DES; and a range
-whose walk fails, which ends its stage as a failing walk does."""
+policies, so several ranges) over SNMPv2c, with -hc, as JSON, and over SNMPv3 with 3DES; and a
+range whose walk fails, which ends its stage as a failing walk does."""
 
 import os
 import unittest
@@ -12,7 +12,7 @@ ROUTER = os.path.join(os.path.dirname(__file__), "..", "..", "scripts", "routers
                       "per-policy.snmprec")
 USER = harness.V3User("sha-3des", "SHA", "3DES")
 RUNS = {"v2c": ["-v2c", "-c", "public"], "v2c -hc": ["-v2c", "-c", "public", "-hc"],
-        "v3 SHA 3DES": USER.tool_args()}
+        "v2c -json": ["-v2c", "-c", "public", "-json"], "v3 SHA 3DES": USER.tool_args()}
 
 
 def fault_address():
