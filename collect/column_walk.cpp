@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "collect/debug.h"
+#include "collect/progress.h"
 #include "snmp/target.h"
 
 uint32_t requestCounter = 1;
@@ -85,11 +86,13 @@ bool ColumnWalk::takeGroups(SnmpResponse& response, const RowHandler& handler) {
     return true;
 }
 
-void bulkColumnWalk(SnmpTarget& target, std::span<const char* const> columns, long maxRepetitions,
-                    const RowHandler& handler) {
+void bulkColumnWalk(SnmpTarget& target, const char* stage, std::span<const char* const> columns,
+                    long maxRepetitions, const RowHandler& handler) {
     ColumnWalk walk(columns);
     const char* agent = target.settings().agentName.c_str();
-    for (bool going = true; going;) {
+    WalkProgress progress(stage);
+    uint64_t rows = 0, requests = 0;
+    for (bool going = true; going; progress.update(rows, ++requests)) {
         SnmpRequest request(target, requestCounter++);
         walk.addRequestBindings(request.pdu());
         target.setExchangeLimits(exchangeTimeoutMicroseconds, exchangeRetries);
@@ -101,16 +104,21 @@ void bulkColumnWalk(SnmpTarget& target, std::span<const char* const> columns, lo
         }
         const std::unique_ptr<SnmpResponse> response = request.send();
         if (!response) {
+            clearProgressLine();
             std::printf("No packet returned from %s.\n", agent);
             going = false;
         } else if (response->errorCode() != 0) {
+            clearProgressLine();
             std::printf("No packet returned from %s.  Error code: %u\n", agent,
                         static_cast<unsigned>(response->errorCode()));
             going = false;
         } else {
             debugPrint("Packet returned...");
             debugPrint("OIDs returned: %u\n", static_cast<unsigned>(response->bindingCount()));
-            going = walk.takeGroups(*response, handler);
+            going = walk.takeGroups(*response, [&](auto row) {
+                ++rows;
+                handler(row);
+            });
         }
     }
 }

@@ -54,6 +54,7 @@ class ColumnWalk {
     std::string prefix_;
 };
 
-// Runs the walk to its end on the target's session, printing the failure lines.
-void bulkColumnWalk(SnmpTarget& target, std::span<const char* const> columns, long maxRepetitions,
-                    const RowHandler& handler);
+// Runs the walk to its end on the target's session, printing the failure lines. `stage` names
+// the walk on the progress line.
+void bulkColumnWalk(SnmpTarget& target, const char* stage, std::span<const char* const> columns,
+                    long maxRepetitions, const RowHandler& handler);

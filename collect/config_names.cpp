@@ -10,9 +10,9 @@ namespace {
 // The prefix of all three tables' first column is 30 characters long.
 constexpr size_t configNamePrefixLength = 30;
 
-void walkConfigNames(SnmpTarget& target, QosObjectTable& table,
+void walkConfigNames(SnmpTarget& target, QosObjectTable& table, const char* stage,
                      std::span<const char* const> columns) {
-    bulkColumnWalk(target, columns, 4, [&](Row row) { storeConfigNameRow(table, row); });
+    bulkColumnWalk(target, stage, columns, 4, [&](Row row) { storeConfigNameRow(table, row); });
 }
 }  // namespace
 
@@ -29,18 +29,18 @@ void storeConfigNameRow(QosObjectTable& table, Row row) {
 
 void collectPolicyMapNames(SnmpTarget& target, QosObjectTable& table) {
     debugPrint("Starting Policy name collection\n");
-    walkConfigNames(target, table, policyMapColumns);
+    walkConfigNames(target, table, "policyMapNames", policyMapColumns);
     debugPrint("Finished Policy name collection\n");
 }
 
 void collectClassMapNames(SnmpTarget& target, QosObjectTable& table) {
     debugPrint("Starting ClassMap name collection\n");
-    walkConfigNames(target, table, classMapColumns);
+    walkConfigNames(target, table, "classMapNames", classMapColumns);
     debugPrint("Finished ClassMap name collection\n\n");
 }
 
 void collectMatchStatements(SnmpTarget& target, QosObjectTable& table) {
     debugPrint("Starting Queue Match Statements collection\n");
-    walkConfigNames(target, table, matchStatementColumns);
+    walkConfigNames(target, table, "matchStatements", matchStatementColumns);
     debugPrint("Finished Queue Match Statements collection\n\n");
 }

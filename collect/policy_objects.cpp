@@ -27,7 +27,7 @@ void collectPolicyObjects(SnmpTarget& target, QosObjectTable& table) {
     debugPrint("Starting Policy collection\n");
     table.clearTable();
     uint32_t unstoredRows = 0;
-    bulkColumnWalk(target, policyObjectColumns, 3, [&](Row row) {
+    bulkColumnWalk(target, "objects", policyObjectColumns, 3, [&](Row row) {
         if (!storePolicyObjectRow(table, row)) {
             ++unstoredRows;
         }

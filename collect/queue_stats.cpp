@@ -24,6 +24,7 @@ void storeQueueStatsRow(QosObjectTable& table, Row row) {
 
 void collectQueueStats(SnmpTarget& target, QosObjectTable& table) {
     debugPrint("Starting queue stats collection\n");
-    bulkColumnWalk(target, queueStatsColumns, 4, [&](Row row) { storeQueueStatsRow(table, row); });
+    bulkColumnWalk(target, "classCounters", queueStatsColumns, 4,
+                   [&](Row row) { storeQueueStatsRow(table, row); });
     debugPrint("Finished queue stats collection\n\n");
 }

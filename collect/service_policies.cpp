@@ -5,6 +5,7 @@
 #include "collect/columns.h"
 #include "collect/debug.h"
 #include "collect/decimal.h"
+#include "collect/progress.h"
 #include "collect/stages.h"
 
 namespace {
@@ -28,6 +29,10 @@ void collectServicePolicies(SnmpTarget& target) {
     debugPrint("Starting CBWFQ interface collection\n");
     std::printf("PolicyNum Interface Direction\n");
     std::printf("--------- --------- ---------\n");
-    bulkColumnWalk(target, servicePolicyColumns, 4, printServicePolicyRow);
+    // The rows go to standard output while the walk runs.
+    bulkColumnWalk(target, "servicePolicies", servicePolicyColumns, 4, [](Row row) {
+        clearProgressLine();
+        printServicePolicyRow(row);
+    });
     debugPrint("Finished CBWFQ interface collection\n");
 }
