@@ -4,6 +4,7 @@
 build_packages=(cmake g++ make libsnmp-dev libssl-dev)
 agent_packages=(snmp snmpsim python3-pysnmp4 python3-pycryptodome)
 test_packages=(googletest libgtest-dev valgrind clang libclang-rt-14-dev)
+package_packages=(dpkg-dev lintian groff man-db gzip)
 
 # Installs, from Debian's packages, those of the named packages that are not installed yet.
 install_missing() {
