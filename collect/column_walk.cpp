@@ -86,13 +86,19 @@ bool ColumnWalk::takeGroups(SnmpResponse& response, const RowHandler& handler) {
     return true;
 }
 
-void bulkColumnWalk(SnmpTarget& target, const char* stage, std::span<const char* const> columns,
-                    long maxRepetitions, const RowHandler& handler) {
+WalkOutcome bulkColumnWalk(SnmpTarget& target, const char* stage,
+                           std::span<const char* const> columns, long maxRepetitions,
+                           const RowHandler& handler) {
     ColumnWalk walk(columns);
+    WalkOutcome outcome;
+    const RowHandler counted = [&](Row row) {
+        ++outcome.rows;
+        handler(row);
+    };
     const char* agent = target.settings().agentName.c_str();
     WalkProgress progress(stage);
-    uint64_t rows = 0, requests = 0;
-    for (bool going = true; going; progress.update(rows, ++requests)) {
+    uint64_t requests = 0;
+    for (bool going = true; going; progress.update(outcome.rows, ++requests)) {
         SnmpRequest request(target, requestCounter++);
         walk.addRequestBindings(request.pdu());
         target.setExchangeLimits(exchangeTimeoutMicroseconds, exchangeRetries);
@@ -106,19 +112,18 @@ void bulkColumnWalk(SnmpTarget& target, const char* stage, std::span<const char*
         if (!response) {
             clearProgressLine();
             std::printf("No packet returned from %s.\n", agent);
-            going = false;
+            outcome.failed = true;
         } else if (response->errorCode() != 0) {
             clearProgressLine();
             std::printf("No packet returned from %s.  Error code: %u\n", agent,
                         static_cast<unsigned>(response->errorCode()));
-            going = false;
+            outcome.failed = true;
         } else {
             debugPrint("Packet returned...");
             debugPrint("OIDs returned: %u\n", static_cast<unsigned>(response->bindingCount()));
-            going = walk.takeGroups(*response, [&](auto row) {
-                ++rows;
-                handler(row);
-            });
+            going = walk.takeGroups(*response, counted);
         }
+        going = going && !outcome.failed;
     }
+    return outcome;
 }

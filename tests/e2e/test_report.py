@@ -1,4 +1,4 @@
-"""The whole output of a run against the bundled simulated router, scripts/router.snmprec: a
+"""The whole output of a run against the bundled simulated router, scripts/routers/classic.snmprec: a
 parent shaper whose class-default nests WAN-EDGE-OUT on one uplink, WAN-EDGE-OUT directly on the
 other, WAN-EDGE-IN inbound on both. Configuration indices are shared by several policy instances
 (class-default 1593 by five records), object types 1 to 8 all appear, and object numbers are
@@ -10,7 +10,7 @@ import unittest
 import harness
 from harness import marked_lines
 
-ROUTER = os.path.join(os.path.dirname(__file__), "..", "..", "scripts", "router.snmprec")
+ROUTER = os.path.join(os.path.dirname(__file__), "..", "..", "scripts", "routers", "classic.snmprec")
 
 POLICIES = """\
      1057         1 Output

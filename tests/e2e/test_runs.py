@@ -30,6 +30,7 @@ USAGE = (
     "\t\t-3des = SNMP v3 3DES encryption\n"
     "\t\t-aes192 = SNMP v3 AES192 encryption\n"
     "\t\t-aes256 = SNMP v3 AES256 encryption\n"
+    "\t\t-hc = 64-bit class counters\n"
     "\t\t-d = Debug mode\n") % harness.TOOL
 
 NO_PACKET = "No packet returned from %s.\n" % harness.ADDRESS
@@ -61,7 +62,7 @@ class Runs(AgentTestCase):
 
     def test_usage(self):
         # Which entries end in the usage text is a unit test (command_line_test).
-        for args in ([], [harness.ADDRESS], [harness.ADDRESS, "-3des"], [harness.ADDRESS, "/HELP"],
+        for args in ([], [harness.ADDRESS], [harness.ADDRESS, "/HELP"],
                      [harness.ADDRESS, "-v2c", "-c"]):
             with self.subTest(args=args):
                 self.assertOutput(run_tool(*args), BANNER + USAGE, returncode=1)

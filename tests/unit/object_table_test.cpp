@@ -37,8 +37,16 @@ std::vector<uint32_t> withConfigIndex(const QosObjectTable& table, uint32_t conf
                  config);
 }
 
-std::vector<uint32_t> childrenOf(const QosObjectTable& table, uint32_t parent) {
-    return chain(table, &QosObjectTable::firstChild, &QosObjectTable::nextSibling, parent);
+std::vector<uint32_t> childrenOf(const QosObjectTable& table, uint32_t record) {
+    return chain(table, &QosObjectTable::firstChild, &QosObjectTable::nextSibling, record);
+}
+
+std::vector<uint32_t> topLevel(const QosObjectTable& table) {
+    std::vector<uint32_t> records;
+    for (uint32_t i = table.firstTopLevel(); i != QosObjectTable::none; i = table.nextSibling(i)) {
+        records.push_back(i);
+    }
+    return records;
 }
 
 // One policy map attached to three interfaces: its configuration indices recur in every
@@ -48,7 +56,7 @@ const std::vector<Row> threeInstances = {
     {20, 3, 300, 2}, {30, 1, 100, 0}, {30, 2, 200, 1}, {30, 3, 300, 2}, {30, 4, 100, 99},
 };
 
-// Children are matched by parent index alone, whatever their policy.
+// Children belong to their own policy instance.
 TEST(ObjectTable, ChainsHoldEveryRecordInTableOrder) {
     QosObjectTable table(16);
     append(table, threeInstances);
@@ -56,10 +64,11 @@ TEST(ObjectTable, ChainsHoldEveryRecordInTableOrder) {
     EXPECT_EQ((std::vector<uint32_t>{1, 4, 7}), withConfigIndex(table, 200));
     EXPECT_EQ((std::vector<uint32_t>{2, 5, 8}), withConfigIndex(table, 300));
     EXPECT_EQ(std::vector<uint32_t>{}, withConfigIndex(table, 400));
-    EXPECT_EQ((std::vector<uint32_t>{0, 3, 6}), childrenOf(table, 0));
-    EXPECT_EQ((std::vector<uint32_t>{1, 4, 7}), childrenOf(table, 1));
-    EXPECT_EQ((std::vector<uint32_t>{9}), childrenOf(table, 99));
-    EXPECT_EQ(std::vector<uint32_t>{}, childrenOf(table, 3));
+    EXPECT_EQ((std::vector<uint32_t>{0, 3, 6}), topLevel(table));
+    EXPECT_EQ((std::vector<uint32_t>{1}), childrenOf(table, 0));
+    EXPECT_EQ((std::vector<uint32_t>{4}), childrenOf(table, 3));
+    EXPECT_EQ((std::vector<uint32_t>{8}), childrenOf(table, 7));
+    EXPECT_EQ(std::vector<uint32_t>{}, childrenOf(table, 9));
 }
 
 TEST(ObjectTable, FindByPolicyObjectTakesTheFirstRecordOfThePair) {
@@ -81,7 +90,7 @@ TEST(ObjectTable, ClearTableForgetsRecordsAndChains) {
     EXPECT_EQ(nullptr, table.findByPolicyObject(10, 1));
     append(table, {{50, 1, 100, 0}});
     EXPECT_EQ((std::vector<uint32_t>{0}), withConfigIndex(table, 100));
-    EXPECT_EQ((std::vector<uint32_t>{0}), childrenOf(table, 0));
+    EXPECT_EQ((std::vector<uint32_t>{0}), topLevel(table));
     EXPECT_EQ("", table.record(0).name);
     EXPECT_EQ("", table.record(0).description);
     EXPECT_EQ(50u, table.record(0).policyNum);

@@ -7,13 +7,13 @@
 
 #include "report/listing.h"
 
-using Listing = void (*)(const QosObjectTable&, uint32_t, FILE*);
+using Listing = void (*)(const QosObjectTable&, FILE*);
 
 inline std::string print(Listing listing, const QosObjectTable& table) {
     char* buffer = nullptr;
     size_t size = 0;
     FILE* out = open_memstream(&buffer, &size);
-    listing(table, 0, out);
+    listing(table, out);
     std::fclose(out);
     std::string text(buffer, size);
     std::free(buffer);
