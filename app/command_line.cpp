@@ -17,6 +17,7 @@ enum class Effect {
     authProtocol,
     privProtocol,
     highCapacity,
+    format,
 };
 
 struct Option {
@@ -50,6 +51,8 @@ constexpr Option options[] = {
     {"-aes192", Effect::privProtocol, 4},
     {"-aes256", Effect::privProtocol, 5},
     {"-hc", Effect::highCapacity, 0},
+    {"-json", Effect::format, static_cast<int32_t>(OutputFormat::json)},
+    {"-metrics", Effect::format, static_cast<int32_t>(OutputFormat::metrics)},
 };
 
 char lowerAscii(char c) {
@@ -121,6 +124,9 @@ bool readCommandLine(int argc, const char* const* argv, SnmpTargetSettings& sett
             case Effect::highCapacity:
                 runOptions.highCapacity = true;
                 break;
+            case Effect::format:
+                runOptions.format = static_cast<OutputFormat>(option->code);
+                break;
             case Effect::version:
                 settings.versionCode = option->code;
                 break;
@@ -157,5 +163,7 @@ void printUsage(const char* programName) {
     std::printf("\t\t-aes192 = SNMP v3 AES192 encryption\n");
     std::printf("\t\t-aes256 = SNMP v3 AES256 encryption\n");
     std::printf("\t\t-hc = 64-bit class counters\n");
+    std::printf("\t\t-json = print one JSON document\n");
+    std::printf("\t\t-metrics = print Prometheus metrics\n");
     std::printf("\t\t-d = Debug mode\n");
 }

@@ -10,6 +10,7 @@
 #include "snmp/target.h"
 
 uint32_t requestCounter = 1;
+bool printWalkFailures = true;
 
 namespace {
 
@@ -86,6 +87,31 @@ bool ColumnWalk::takeGroups(SnmpResponse& response, const RowHandler& handler) {
     return true;
 }
 
+std::unique_ptr<SnmpResponse> exchange(SnmpRequest& request, SnmpTarget& target,
+                                       std::string& failure) {
+    target.setExchangeLimits(exchangeTimeoutMicroseconds, exchangeRetries);
+    if (debugMode != 0) {
+        std::fflush(debugOut);  // show the half line while the request blocks
+    }
+    std::unique_ptr<SnmpResponse> response = request.send();
+    const std::string noPacket = "No packet returned from " + target.settings().agentName + ".";
+    if (!response) {
+        failure = noPacket;
+    } else if (response->errorCode() != 0) {
+        failure = noPacket + "  Error code: " + std::to_string(response->errorCode());
+        response.reset();
+    } else {
+        debugPrint("Packet returned...");
+        debugPrint("OIDs returned: %u\n", static_cast<unsigned>(response->bindingCount()));
+        return response;
+    }
+    if (printWalkFailures) {
+        clearProgressLine();
+        std::printf("%s\n", failure.c_str());
+    }
+    return nullptr;
+}
+
 WalkOutcome bulkColumnWalk(SnmpTarget& target, const char* stage,
                            std::span<const char* const> columns, long maxRepetitions,
                            const RowHandler& handler) {
@@ -95,35 +121,16 @@ WalkOutcome bulkColumnWalk(SnmpTarget& target, const char* stage,
         ++outcome.rows;
         handler(row);
     };
-    const char* agent = target.settings().agentName.c_str();
     WalkProgress progress(stage);
     uint64_t requests = 0;
     for (bool going = true; going; progress.update(outcome.rows, ++requests)) {
         SnmpRequest request(target, requestCounter++);
         walk.addRequestBindings(request.pdu());
-        target.setExchangeLimits(exchangeTimeoutMicroseconds, exchangeRetries);
         request.pdu()->non_repeaters = 0;
         request.pdu()->max_repetitions = maxRepetitions;
         debugPrint("Sending BULK CBWFQ packet...");
-        if (debugMode != 0) {
-            std::fflush(stdout);  // show the half line while the request blocks
-        }
-        const std::unique_ptr<SnmpResponse> response = request.send();
-        if (!response) {
-            clearProgressLine();
-            std::printf("No packet returned from %s.\n", agent);
-            outcome.failed = true;
-        } else if (response->errorCode() != 0) {
-            clearProgressLine();
-            std::printf("No packet returned from %s.  Error code: %u\n", agent,
-                        static_cast<unsigned>(response->errorCode()));
-            outcome.failed = true;
-        } else {
-            debugPrint("Packet returned...");
-            debugPrint("OIDs returned: %u\n", static_cast<unsigned>(response->bindingCount()));
-            going = walk.takeGroups(*response, counted);
-        }
-        going = going && !outcome.failed;
+        const std::unique_ptr<SnmpResponse> response = exchange(request, target, outcome.failure);
+        going = response && walk.takeGroups(*response, counted);
     }
     return outcome;
 }

@@ -17,6 +17,9 @@ class SnmpTarget;
 
 // The request id of the next request; ids run on across the stages of a run.
 extern uint32_t requestCounter;
+// Whether a failed exchange prints its failure line on standard output (the text report), or
+// only hands it back (the documents, which keep standard output to themselves).
+extern bool printWalkFailures;
 
 // One row: the group's bindings in column order.
 using Row = std::span<ResponseBinding* const>;
@@ -57,8 +60,14 @@ class ColumnWalk {
 
 struct WalkOutcome {
     uint32_t rows = 0;    // groups handed to the row handler
-    bool failed = false;  // ended with a failure line: no answer, or an error-status
+    std::string failure;  // the failure line, without its line end: no answer, or an error-status
+    bool failed() const { return !failure.empty(); }
 };
+
+// Exchanges one request with the run's time-out and retries. Null when it failed: `failure`
+// then holds the failure line.
+std::unique_ptr<SnmpResponse> exchange(SnmpRequest& request, SnmpTarget& target,
+                                       std::string& failure);
 
 // Runs the walk to its end on the target's session, printing the failure lines. `stage` names
 // the walk on the progress line.

@@ -10,9 +10,10 @@ namespace {
 // The prefix of all three tables' first column is 30 characters long.
 constexpr size_t configNamePrefixLength = 30;
 
-void walkConfigNames(SnmpTarget& target, QosObjectTable& table, const char* stage,
-                     std::span<const char* const> columns) {
-    bulkColumnWalk(target, stage, columns, 4, [&](Row row) { storeConfigNameRow(table, row); });
+WalkOutcome walkConfigNames(SnmpTarget& target, QosObjectTable& table, const char* stage,
+                            std::span<const char* const> columns) {
+    return bulkColumnWalk(target, stage, columns, 4,
+                          [&](Row row) { storeConfigNameRow(table, row); });
 }
 }  // namespace
 
@@ -27,20 +28,24 @@ void storeConfigNameRow(QosObjectTable& table, Row row) {
     }
 }
 
-void collectPolicyMapNames(SnmpTarget& target, QosObjectTable& table) {
+WalkOutcome collectPolicyMapNames(SnmpTarget& target, QosObjectTable& table) {
     debugPrint("Starting Policy name collection\n");
-    walkConfigNames(target, table, "policyMapNames", policyMapColumns);
+    const WalkOutcome outcome = walkConfigNames(target, table, "policyMapNames", policyMapColumns);
     debugPrint("Finished Policy name collection\n");
+    return outcome;
 }
 
-void collectClassMapNames(SnmpTarget& target, QosObjectTable& table) {
+WalkOutcome collectClassMapNames(SnmpTarget& target, QosObjectTable& table) {
     debugPrint("Starting ClassMap name collection\n");
-    walkConfigNames(target, table, "classMapNames", classMapColumns);
+    const WalkOutcome outcome = walkConfigNames(target, table, "classMapNames", classMapColumns);
     debugPrint("Finished ClassMap name collection\n\n");
+    return outcome;
 }
 
-void collectMatchStatements(SnmpTarget& target, QosObjectTable& table) {
+WalkOutcome collectMatchStatements(SnmpTarget& target, QosObjectTable& table) {
     debugPrint("Starting Queue Match Statements collection\n");
-    walkConfigNames(target, table, "matchStatements", matchStatementColumns);
+    const WalkOutcome outcome =
+        walkConfigNames(target, table, "matchStatements", matchStatementColumns);
     debugPrint("Finished Queue Match Statements collection\n\n");
+    return outcome;
 }

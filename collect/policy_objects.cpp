@@ -23,15 +23,16 @@ bool storePolicyObjectRow(QosObjectTable& table, Row row) {
                               decimalToUnsigned(row[2]->valueText()));
 }
 
-void collectPolicyObjects(SnmpTarget& target, QosObjectTable& table) {
+WalkOutcome collectPolicyObjects(SnmpTarget& target, QosObjectTable& table) {
     debugPrint("Starting Policy collection\n");
     table.clearTable();
     uint32_t unstoredRows = 0;
-    bulkColumnWalk(target, "objects", policyObjectColumns, 3, [&](Row row) {
-        if (!storePolicyObjectRow(table, row)) {
-            ++unstoredRows;
-        }
-    });
+    const WalkOutcome outcome =
+        bulkColumnWalk(target, "objects", policyObjectColumns, 3, [&](Row row) {
+            if (!storePolicyObjectRow(table, row)) {
+                ++unstoredRows;
+            }
+        });
     debugPrint("Finished Policy collection\n\n");
     if (unstoredRows != 0) {
         std::fflush(stdout);
@@ -40,4 +41,5 @@ void collectPolicyObjects(SnmpTarget& target, QosObjectTable& table) {
                      "not stored\n",
                      table.capacity(), unstoredRows);
     }
+    return outcome;
 }

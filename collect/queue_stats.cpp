@@ -9,15 +9,14 @@
 namespace {
 constexpr std::string_view queueStatsPrefix = "1.3.6.1.4.1.9.9.166.1.15.1.1.2.";
 constexpr std::string_view queueStats64Prefix = "1.3.6.1.4.1.9.9.166.1.15.1.1.3.";
+}  // namespace
 
-// A Counter64 is read whole; any other value as every other number is read.
 uint64_t counterValue(ResponseBinding& binding) {
     const netsnmp_variable_list* variable = binding.variable();
     return variable != nullptr && variable->type == ASN_COUNTER64
                ? decimalToUnsigned64(binding.valueText())
                : decimalToUnsigned(binding.valueText());
 }
-}  // namespace
 
 void storeQueueStatsRow(QosObjectTable& table, Row row, bool highCapacity) {
     uint32_t policyIndex = 0;

@@ -1,4 +1,5 @@
-// cbQosServicePolicyTable: direction and ifIndex of every attached policy.
+// cbQosServicePolicyTable: direction and ifIndex of every attached policy, and for the
+// documents its interface type.
 #include <cstdio>
 
 #include "collect/column_walk.h"
@@ -11,17 +12,30 @@
 namespace {
 constexpr size_t servicePolicyPrefixLength = 30;
 constexpr uint32_t outputDirection = 2;
+
+ServicePolicy readServicePolicyRow(Row row) {
+    ServicePolicy policy;
+    policy.policyIndex =
+        decimalToUnsigned(std::string_view(row[0]->oidText()).substr(servicePolicyPrefixLength));
+    policy.direction = decimalToUnsigned(row[0]->valueText());
+    policy.ifIndex = decimalToUnsigned(row[1]->valueText());
+    // A router without cbQosIfType answers that column with whatever follows it.
+    const std::string_view index =
+        std::string_view(row[0]->oidText()).substr(servicePolicyPrefixLength);
+    if (row.size() > 2 &&
+        row[2]->oidText() == std::string(servicePolicyTypedColumns[2]) + "." + std::string(index)) {
+        policy.ifType = decimalToUnsigned(row[2]->valueText());
+    }
+    return policy;
+}
 }  // namespace
 
 void printServicePolicyRow(Row row) {
-    const uint32_t policy =
-        decimalToUnsigned(std::string_view(row[0]->oidText()).substr(servicePolicyPrefixLength));
-    const uint32_t direction = decimalToUnsigned(row[0]->valueText());
-    const uint32_t interface = decimalToUnsigned(row[1]->valueText());
-    if (direction == outputDirection) {
-        std::printf("%9u %9u Output\n", policy, interface);
+    const ServicePolicy policy = readServicePolicyRow(row);
+    if (policy.direction == outputDirection) {
+        std::printf("%9u %9u Output\n", policy.policyIndex, policy.ifIndex);
     } else {
-        std::printf("%9u %9u Direction:%u\n", policy, interface, direction);
+        std::printf("%9u %9u Direction:%u\n", policy.policyIndex, policy.ifIndex, policy.direction);
     }
 }
 
@@ -35,4 +49,13 @@ void collectServicePolicies(SnmpTarget& target) {
         printServicePolicyRow(row);
     });
     debugPrint("Finished CBWFQ interface collection\n");
+}
+
+WalkOutcome collectServicePolicyTable(SnmpTarget& target, std::vector<ServicePolicy>& policies) {
+    debugPrint("Starting CBWFQ interface collection\n");
+    const WalkOutcome outcome =
+        bulkColumnWalk(target, "servicePolicies", servicePolicyTypedColumns, 4,
+                       [&](Row row) { policies.push_back(readServicePolicyRow(row)); });
+    debugPrint("Finished CBWFQ interface collection\n");
+    return outcome;
 }

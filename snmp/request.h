@@ -52,8 +52,9 @@ class SnmpResponse {
 
 class SnmpRequest {
   public:
-    // A GETBULK PDU with this request id, carrying the community for SNMPv1 and SNMPv2c.
-    SnmpRequest(SnmpTarget& target, uint32_t requestId);
+    // A GETBULK PDU (or another command) with this request id, carrying the community for
+    // SNMPv1 and SNMPv2c.
+    SnmpRequest(SnmpTarget& target, uint32_t requestId, int command = SNMP_MSG_GETBULK);
     ~SnmpRequest();
     SnmpRequest(const SnmpRequest&) = delete;
     SnmpRequest& operator=(const SnmpRequest&) = delete;
