@@ -5,29 +5,26 @@ include(GNUInstallDirs)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
-# Debian installs manual pages gzipped at the highest level, without name or time stamp
-# (gzip -9n), so that the same page always gives the same bytes.
+# Debian installs manual pages and changelogs gzipped at the highest level, without name or
+# time stamp (gzip -9n), so that the same file always gives the same bytes.
 find_program(GZIP_PROGRAM gzip REQUIRED)
-set(man_page ${CMAKE_CURRENT_BINARY_DIR}/galvetrin.1)
-add_custom_command(OUTPUT ${man_page}.gz
-    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/doc/galvetrin.1 ${man_page}
-    COMMAND ${GZIP_PROGRAM} -9nf ${man_page}
-    DEPENDS doc/galvetrin.1
-    VERBATIM)
-add_custom_target(galvetrin_man_page ALL DEPENDS ${man_page}.gz)
+function(galvetrin_install_gzipped source destination)
+    get_filename_component(name ${source} NAME)
+    set(copy ${CMAKE_CURRENT_BINARY_DIR}/${name})
+    add_custom_command(OUTPUT ${copy}.gz
+        COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/${source} ${copy}
+        COMMAND ${GZIP_PROGRAM} -9nf ${copy}
+        DEPENDS ${source}
+        VERBATIM)
+    add_custom_target(galvetrin_${name}.gz ALL DEPENDS ${copy}.gz)
+    install(FILES ${copy}.gz DESTINATION ${destination})
+endfunction()
 
 install(TARGETS galvetrin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${man_page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+galvetrin_install_gzipped(doc/galvetrin.1 ${CMAKE_INSTALL_MANDIR}/man1)
+# The package's copyright and its Debian changelog, where Debian keeps them.
 install(FILES doc/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
-# Debian's changelog of the package, gzipped like the manual page.
-set(changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog)
-add_custom_command(OUTPUT ${changelog}.gz
-    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/doc/changelog ${changelog}
-    COMMAND ${GZIP_PROGRAM} -9nf ${changelog}
-    DEPENDS doc/changelog
-    VERBATIM)
-add_custom_target(galvetrin_changelog ALL DEPENDS ${changelog}.gz)
-install(FILES ${changelog}.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+galvetrin_install_gzipped(doc/changelog ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_PACKAGE_NAME galvetrin)
 set(CPACK_PACKAGE_VENDOR "Galvetrin maintainers")
