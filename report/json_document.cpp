@@ -1,7 +1,9 @@
 #include "report/json_document.h"
 
+#include <ext/stdio_sync_filebuf.h>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <ostream>
 #include <set>
 #include <vector>
 
@@ -80,17 +82,28 @@ void writeJsonDocument(const QosObjectTable& table, const RunRecord& run, FILE* 
             }
         });
 
+    // A policy index listed twice shares its trees: only its last entry takes them over.
+    std::map<uint32_t, size_t> uses;
+    for (const ServicePolicy& policy : run.servicePolicies) {
+        ++uses[policy.policyIndex];
+    }
     Json policies = Json::array();
     for (const ServicePolicy& policy : run.servicePolicies) {
-        const auto tree = trees.find(policy.policyIndex);
-        policies.push_back(
-            {{"policyIndex", policy.policyIndex},
-             {"ifIndex", policy.ifIndex},
-             {"ifType", policy.ifType ? code(interfaceTypeName(*policy.ifType), *policy.ifType)
-                                      : Json(nullptr)},
-             {"interface", policy.interfaceName ? Json(*policy.interfaceName) : Json(nullptr)},
-             {"direction", code(directionName(policy.direction), policy.direction)},
-             {"objects", tree != trees.end() ? tree->second : Json::array()}});
+        Json& entry = policies.emplace_back();
+        entry["policyIndex"] = policy.policyIndex;
+        entry["ifIndex"] = policy.ifIndex;
+        entry["ifType"] =
+            policy.ifType ? code(interfaceTypeName(*policy.ifType), *policy.ifType) : Json(nullptr);
+        entry["interface"] = policy.interfaceName ? Json(*policy.interfaceName) : Json(nullptr);
+        entry["direction"] = code(directionName(policy.direction), policy.direction);
+        Json& objects = entry["objects"] = Json::array();
+        if (const auto tree = trees.find(policy.policyIndex); tree != trees.end()) {
+            if (--uses[policy.policyIndex] == 0) {
+                objects = std::move(tree->second);
+            } else {
+                objects = tree->second;
+            }
+        }
     }
     Json errors = Json::array();
     for (const StageResult& stage : run.stages) {
@@ -98,11 +111,22 @@ void writeJsonDocument(const QosObjectTable& table, const RunRecord& run, FILE* 
             errors.push_back({{"stage", stage.name}, {"message", stage.failure}});
         }
     }
-    const Json document = {{"agent", run.agent},
-                           {"servicePolicies", std::move(policies)},
-                           {"unattachedObjects", std::move(unattached)},
-                           {"errors", std::move(errors)}};
-    // Texts from the agent need not be UTF-8: replace what is not, rather than fail.
-    const std::string text = document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
-    std::fwrite(text.data(), 1, text.size(), out);
+    // The keys first, the trees moved in after: a braced list of the trees would copy them,
+    // and so would the object's entries whenever a new key made them move.
+    Json document = {{"agent", run.agent},
+                     {"servicePolicies", nullptr},
+                     {"unattachedObjects", nullptr},
+                     {"errors", nullptr}};
+    document["servicePolicies"] = std::move(policies);
+    document["unattachedObjects"] = std::move(unattached);
+    document["errors"] = std::move(errors);
+    // Written straight to the stream: the text of a large router is tens of megabytes.
+    __gnu_cxx::stdio_sync_filebuf<char> buffer(out);
+    std::ostream stream(&buffer);
+    // Texts from the agent need not be UTF-8: replace what is not, rather than fail (the
+    // stream operator would throw).
+    nlohmann::detail::serializer<Json> serializer(nlohmann::detail::output_adapter<char>(stream),
+                                                  ' ', Json::error_handler_t::replace);
+    serializer.dump(document, true, false, 2);
+    stream << '\n';
 }
