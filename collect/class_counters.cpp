@@ -57,9 +57,9 @@ WalkOutcome collectClassCounters(ColumnWalker& walker, QosObjectTable& table) {
     for (const CounterColumn& column : counterColumns) {
         const std::string prefix = std::string(column.oid) + ".";
         const char* const columns[] = {column.oid};
-        const WalkOutcome walk = walker.walk(columns, singleColumnRepetitions, [&](Row row) {
-            storeClassCounterRow(table, row, prefix, column.kind);
-        });
+        const WalkOutcome walk =
+            walker.walk("classCounters", columns, singleColumnRepetitions,
+                        [&](Row row) { storeClassCounterRow(table, row, prefix, column.kind); });
         stage.rows += walk.rows;
         stage.failure = walk.failure;
         if (stage.failed()) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "collect/debug.h"
+#include "collect/progress.h"
 #include "snmp/target.h"
 
 uint32_t requestCounter = 1;
@@ -111,6 +112,7 @@ std::string failureLine(const SnmpTarget& target, const SnmpResponse* response) 
 
 void printWalkFailure(const std::string& failure) {
     if (printWalkFailures) {
+        clearProgressLine();
         std::printf("%s\n", failure.c_str());
     }
 }
@@ -132,15 +134,18 @@ std::unique_ptr<SnmpResponse> exchange(SnmpRequest& request, SnmpTarget& target,
     return nullptr;
 }
 
-WalkOutcome bulkColumnWalk(SnmpTarget& target, std::span<const char* const> columns,
-                           long maxRepetitions, const RowHandler& handler) {
+WalkOutcome bulkColumnWalk(SnmpTarget& target, const char* stage,
+                           std::span<const char* const> columns, long maxRepetitions,
+                           const RowHandler& handler) {
     ColumnWalk walk(columns);
     WalkOutcome outcome;
     const RowHandler counted = [&](Row row) {
         ++outcome.rows;
         handler(row);
     };
-    for (bool going = true; going;) {
+    WalkProgress progress(stage);
+    uint64_t requests = 0;
+    for (bool going = true; going; progress.update(outcome.rows, ++requests)) {
         SnmpRequest request(target, requestCounter++);
         walk.addRequestBindings(request.pdu());
         request.pdu()->non_repeaters = 0;

@@ -88,6 +88,8 @@ void printWalkFailure(const std::string& failure);
 std::unique_ptr<SnmpResponse> exchange(SnmpRequest& request, SnmpTarget& target,
                                        std::string& failure);
 
-// Runs the walk to its end on the target's session, printing the failure lines.
-WalkOutcome bulkColumnWalk(SnmpTarget& target, std::span<const char* const> columns,
-                           long maxRepetitions, const RowHandler& handler);
+// Runs the walk to its end on the target's session, printing the failure lines. `stage` names
+// the walk on the progress line.
+WalkOutcome bulkColumnWalk(SnmpTarget& target, const char* stage,
+                           std::span<const char* const> columns, long maxRepetitions,
+                           const RowHandler& handler);

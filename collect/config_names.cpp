@@ -10,9 +10,9 @@ namespace {
 // The prefix of all three tables' first column is 30 characters long.
 constexpr size_t configNamePrefixLength = 30;
 
-WalkOutcome walkConfigNames(ColumnWalker& walker, QosObjectTable& table,
+WalkOutcome walkConfigNames(ColumnWalker& walker, QosObjectTable& table, const char* stage,
                             std::span<const char* const> columns) {
-    return walker.walk(columns, 4, [&](Row row) { storeConfigNameRow(table, row); });
+    return walker.walk(stage, columns, 4, [&](Row row) { storeConfigNameRow(table, row); });
 }
 }  // namespace
 
@@ -29,21 +29,22 @@ void storeConfigNameRow(QosObjectTable& table, Row row) {
 
 WalkOutcome collectPolicyMapNames(ColumnWalker& walker, QosObjectTable& table) {
     debugPrint("Starting Policy name collection\n");
-    const WalkOutcome outcome = walkConfigNames(walker, table, policyMapColumns);
+    const WalkOutcome outcome = walkConfigNames(walker, table, "policyMapNames", policyMapColumns);
     debugPrint("Finished Policy name collection\n");
     return outcome;
 }
 
 WalkOutcome collectClassMapNames(ColumnWalker& walker, QosObjectTable& table) {
     debugPrint("Starting ClassMap name collection\n");
-    const WalkOutcome outcome = walkConfigNames(walker, table, classMapColumns);
+    const WalkOutcome outcome = walkConfigNames(walker, table, "classMapNames", classMapColumns);
     debugPrint("Finished ClassMap name collection\n\n");
     return outcome;
 }
 
 WalkOutcome collectMatchStatements(ColumnWalker& walker, QosObjectTable& table) {
     debugPrint("Starting Queue Match Statements collection\n");
-    const WalkOutcome outcome = walkConfigNames(walker, table, matchStatementColumns);
+    const WalkOutcome outcome =
+        walkConfigNames(walker, table, "matchStatements", matchStatementColumns);
     debugPrint("Finished Queue Match Statements collection\n\n");
     return outcome;
 }

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "collect/debug.h"
+#include "collect/progress.h"
 #include "snmp/exchanges.h"
 #include "snmp/target.h"
 
@@ -138,8 +139,10 @@ void FastWalk::finish(End end) {
     }
 }
 
-void runFastWalks(SnmpTarget& target, std::span<FastWalk* const> walks) {
+void runFastWalks(SnmpTarget& target, std::span<FastWalk* const> walks, const char* stage) {
     PendingExchanges exchanges(target);
+    WalkProgress progress(stage);
+    uint64_t requests = 0;
     // Walks waiting to send, first come first served: each gets its turn in the order its
     // answer came.
     std::deque<FastWalk*> ready(walks.begin(), walks.end());
@@ -151,6 +154,7 @@ void runFastWalks(SnmpTarget& target, std::span<FastWalk* const> walks) {
                 continue;
             }
             SnmpRequest request(target, requestCounter++);
+            ++requests;
             walk->fillRequest(request.pdu());
             target.setExchangeLimits(exchangeTimeoutMicroseconds, exchangeRetries);
             exchanges.send(request, [&, walk](std::unique_ptr<SnmpResponse> response) {
@@ -160,5 +164,10 @@ void runFastWalks(SnmpTarget& target, std::span<FastWalk* const> walks) {
             });
         }
         exchanges.wait();
+        uint64_t rows = 0;
+        for (const FastWalk* walk : walks) {
+            rows += walk->rows().count();
+        }
+        progress.update(rows, requests);
     }
 }

@@ -18,6 +18,7 @@ class SnmpTarget;
 class KeptRows {
   public:
     void add(Row row);
+    uint64_t count() const { return columns_ == 0 ? 0 : bindings_.size() / columns_; }
     // Hands every row to `handler` in the order they came, then forgets them; returns how many.
     uint32_t handOver(const RowHandler& handler);
 
@@ -54,6 +55,7 @@ class FastWalk {
     // The failure line, when the walk ended in a failure.
     const std::string& failure() const { return failure_; }
     KeptRows& rows() { return rows_; }
+    const KeptRows& rows() const { return rows_; }
 
     // Fills the request for the rows that follow what the walk has taken.
     void fillRequest(netsnmp_pdu* pdu) const;
@@ -72,5 +74,6 @@ class FastWalk {
 };
 
 // Runs the walks side by side on the target's session, at most 8 requests in flight, each
-// walk one request at a time, until every walk has ended.
-void runFastWalks(SnmpTarget& target, std::span<FastWalk* const> walks);
+// walk one request at a time, until every walk has ended. `stage` names them on the progress
+// line.
+void runFastWalks(SnmpTarget& target, std::span<FastWalk* const> walks, const char* stage);

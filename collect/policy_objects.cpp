@@ -27,7 +27,7 @@ WalkOutcome collectPolicyObjects(ColumnWalker& walker, QosObjectTable& table) {
     debugPrint("Starting Policy collection\n");
     table.clearTable();
     uint32_t unstoredRows = 0;
-    const WalkOutcome outcome = walker.walk(policyObjectColumns, 3, [&](Row row) {
+    const WalkOutcome outcome = walker.walk("objects", policyObjectColumns, 3, [&](Row row) {
         if (!storePolicyObjectRow(table, row)) {
             ++unstoredRows;
         }

@@ -40,8 +40,9 @@ WalkOutcome collectQueueStats(ColumnWalker& walker, QosObjectTable& table, bool 
     debugPrint("Starting queue stats collection\n");
     const std::span<const char* const> columns =
         highCapacity ? std::span(queueStats64Columns) : std::span(queueStatsColumns);
-    const WalkOutcome outcome =
-        walker.walk(columns, 4, [&](Row row) { storeQueueStatsRow(table, row, highCapacity); });
+    const WalkOutcome outcome = walker.walk("classCounters", columns, 4, [&](Row row) {
+        storeQueueStatsRow(table, row, highCapacity);
+    });
     debugPrint("Finished queue stats collection\n\n");
     return outcome;
 }

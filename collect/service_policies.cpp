@@ -6,6 +6,7 @@
 #include "collect/columns.h"
 #include "collect/debug.h"
 #include "collect/decimal.h"
+#include "collect/progress.h"
 #include "collect/stages.h"
 
 namespace {
@@ -43,7 +44,9 @@ std::vector<uint32_t> collectServicePolicies(ColumnWalker& walker) {
     std::printf("PolicyNum Interface Direction\n");
     std::printf("--------- --------- ---------\n");
     std::vector<uint32_t> policies;
-    walker.walk(servicePolicyColumns, 4, [&](Row row) {
+    // The rows go to standard output while the walk runs (with -fast, once it has ended).
+    walker.walk("servicePolicies", servicePolicyColumns, 4, [&](Row row) {
+        clearProgressLine();
         printServicePolicyRow(row);
         policies.push_back(readServicePolicyRow(row).policyIndex);
     });
@@ -53,9 +56,9 @@ std::vector<uint32_t> collectServicePolicies(ColumnWalker& walker) {
 
 WalkOutcome collectServicePolicyTable(ColumnWalker& walker, std::vector<ServicePolicy>& policies) {
     debugPrint("Starting CBWFQ interface collection\n");
-    const WalkOutcome outcome = walker.walk(servicePolicyTypedColumns, 4, [&](Row row) {
-        policies.push_back(readServicePolicyRow(row));
-    });
+    const WalkOutcome outcome =
+        walker.walk("servicePolicies", servicePolicyTypedColumns, 4,
+                    [&](Row row) { policies.push_back(readServicePolicyRow(row)); });
     debugPrint("Finished CBWFQ interface collection\n");
     return outcome;
 }

@@ -70,13 +70,13 @@ void ColumnWalker::prefetch(std::span<const PlannedWalk> plan, std::vector<uint3
             all.push_back(&walks.ranges[i]);
         }
     }
-    runFastWalks(target_, all);
+    runFastWalks(target_, all, "later stages");
 }
 
-WalkOutcome ColumnWalker::walk(std::span<const char* const> columns, long maxRepetitions,
-                               const RowHandler& handler) {
+WalkOutcome ColumnWalker::walk(const char* stage, std::span<const char* const> columns,
+                               long maxRepetitions, const RowHandler& handler) {
     if (!fast_) {
-        return bulkColumnWalk(target_, columns, maxRepetitions, handler);
+        return bulkColumnWalk(target_, stage, columns, maxRepetitions, handler);
     }
     const auto planned = std::find_if(prefetched_.begin(), prefetched_.end(), [&](const auto& p) {
         return std::string_view(p.firstColumn) == columns.front();
@@ -88,7 +88,7 @@ WalkOutcome ColumnWalker::walk(std::span<const char* const> columns, long maxRep
     }
     std::vector<FastWalk> alone;
     FastWalk* walk = &alone.emplace_back(columns, unplannedValueBytes);
-    runFastWalks(target_, std::span(&walk, 1));
+    runFastWalks(target_, std::span(&walk, 1), stage);
     return handOver(alone, handler);
 }
 

@@ -29,7 +29,8 @@ class ColumnWalker {
     // order and printing the failure line of a walk that fails. The default run asks for
     // `maxRepetitions` rows a request; -fast hands over the rows of a planned walk, or makes
     // the walk there and then.
-    WalkOutcome walk(std::span<const char* const> columns, long maxRepetitions,
+    // `stage` names the walk on the progress line.
+    WalkOutcome walk(const char* stage, std::span<const char* const> columns, long maxRepetitions,
                      const RowHandler& handler);
 
     // -fast: makes the planned walks now, side by side. A table walked by policy is split at

@@ -14,6 +14,7 @@ ends by itself after --lifetime seconds.
 Modes:
   good             a correct GETBULK agent
   slow             answers every request after 3 seconds
+  sluggish         answers every request after 0.3 seconds
   silence          never answers
   silentfirst      ignores request id 1, then answers correctly
   repeat           the fault answer repeats the request's own OIDs
@@ -281,8 +282,8 @@ def answer_good(request, mib):
     return [encode(request, mib.bulk(request))]
 
 
-def answer_slow(request, mib):
-    time.sleep(3)
+def answer_slow(request, mib, delay=3):
+    time.sleep(delay)
     return answer_good(request, mib)
 
 
@@ -364,6 +365,7 @@ def long_oid(subids):
 MODES = {
     "good": answer_good,
     "slow": answer_slow,
+    "sluggish": lambda request, mib: answer_slow(request, mib, 0.3),
     "silence": answer_silence,
     "silentfirst": answer_silentfirst,
     "repeat": faulty(lambda request, mib, bindings:
