@@ -33,6 +33,7 @@ Modes:
                    bindings in a GetRequest PDU
   latepolicy       error-status 5 for every request that starts in policy 2's objects rows
                    (the last range of a -fast walk)
+  toobig           error-status 1 (tooBig) for every request asking for more than 5 rows
   partial          the first objects answer holds 7 bindings: two rows and a stray one
   toomany          the first objects answer holds 5 rows, more than max-repetitions asks for
   longnames        names and descriptions of 600, 2000 and 65000 bytes, printable and binary
@@ -384,6 +385,8 @@ MODES = {
     "garbage-reqid": garbage(other_request_id),
     "garbage-type": garbage(wrong_pdu_type),
     "latepolicy": answer_latepolicy,
+    "toobig": lambda request, mib: [encode(request, mib.bulk(request),
+                                           *((1, 0) if request.max_repetitions > 5 else (0, 0)))],
     "partial": faulty(lambda request, mib, bindings: bindings[:7], FIRST_OBJECTS_REQUEST),
     "toomany": faulty(lambda request, mib, bindings: mib.bulk(request, repetitions=5),
                       FIRST_OBJECTS_REQUEST),

@@ -37,6 +37,16 @@ class FastTest(harness.AgentTestCase):
                 self.assertEqual((default.stdout, default.stderr, default.returncode),
                                  (fast.stdout, fast.stderr, fast.returncode))
 
+    def test_requests_halve_on_too_big_until_answered(self):
+        bad.REQUESTS.setdefault("toobig -fast", 30)
+        result = bad.run_against_agent("toobig -fast", fault_address())
+        self.assertEqual(bad.report(), result.stdout)
+        asked = {entry["max_repetitions"] for entry in result.log
+                 if entry["oids"][0].startswith(bad.objects()[0])}
+        halvings = sorted(asked, reverse=True)
+        self.assertEqual([count // 2 for count in halvings[:-1]], halvings[1:])
+        self.assertLessEqual(halvings[-1], 5)
+
     def test_failing_range_keeps_the_rows_before_it_and_prints_its_line(self):
         name = "latepolicy -fast"
         bad.REQUESTS.setdefault(name, 12)  # run_against_agent bounds a run by its requests
