@@ -30,7 +30,9 @@ std::vector<uint32_t> rangeStarts(std::vector<uint32_t> policies) {
 
 std::vector<PlannedWalk> laterStageWalks(bool highCapacity, bool documents) {
     // A stage that asks for other columns than these (see the stages) still gets its rows: its
-    // walk is made when it asks, alone.
+    // walk is made when it asks, alone. Value sizes, encoded: configuration indices, types and
+    // parents of a few bytes; names and descriptions of about 30 characters, match information
+    // shorter; Counter32 and Counter64 values.
     std::vector<PlannedWalk> plan = {
         {policyObjectColumns, 6, true},
         {policyMapColumns, 30, false},
