@@ -55,7 +55,6 @@ class ColumnWalk {
     // value, its first OID does not advance past the previous one, an OID text does not fit
     // a buffer, or the response holds no complete group.
     bool takeGroups(SnmpResponse& response, const RowHandler& handler);
-    size_t columnCount() const { return columns_.size(); }
 
     const std::string& buffer(size_t column) const { return columns_[column].text; }
 
