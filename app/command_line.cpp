@@ -16,6 +16,7 @@ enum class Effect {
     privPassword,
     authProtocol,
     privProtocol,
+    highCapacity,
 };
 
 struct Option {
@@ -45,8 +46,10 @@ constexpr Option options[] = {
     {"-des", Effect::privProtocol, 1},
     {"-aes", Effect::privProtocol, 2},
     {"-des3", Effect::privProtocol, 3},
+    {"-3des", Effect::privProtocol, 3},  // as the usage text spells it
     {"-aes192", Effect::privProtocol, 4},
     {"-aes256", Effect::privProtocol, 5},
+    {"-hc", Effect::highCapacity, 0},
 };
 
 char lowerAscii(char c) {
@@ -92,7 +95,7 @@ std::string* valueField(Effect effect, SnmpTargetSettings& settings) {
 }  // namespace
 
 bool readCommandLine(int argc, const char* const* argv, SnmpTargetSettings& settings,
-                     int32_t& debug) {
+                     RunOptions& runOptions) {
     if (argc < 3) {
         return false;
     }
@@ -113,7 +116,10 @@ bool readCommandLine(int argc, const char* const* argv, SnmpTargetSettings& sett
         }
         switch (option->effect) {
             case Effect::debug:
-                debug = 1;
+                runOptions.debug = 1;
+                break;
+            case Effect::highCapacity:
+                runOptions.highCapacity = true;
                 break;
             case Effect::version:
                 settings.versionCode = option->code;
@@ -150,5 +156,6 @@ void printUsage(const char* programName) {
     std::printf("\t\t-3des = SNMP v3 3DES encryption\n");
     std::printf("\t\t-aes192 = SNMP v3 AES192 encryption\n");
     std::printf("\t\t-aes256 = SNMP v3 AES256 encryption\n");
+    std::printf("\t\t-hc = 64-bit class counters\n");
     std::printf("\t\t-d = Debug mode\n");
 }

@@ -5,9 +5,15 @@
 
 #include "snmp/target.h"
 
-// Fills `settings` and `debug` from the arguments. Returns false when the usage text is due:
+// What the command line asks of a run beyond the agent's settings.
+struct RunOptions {
+    int32_t debug = 0;          // -d
+    bool highCapacity = false;  // -hc: the 64-bit class counters
+};
+
+// Fills `settings` and `options` from the arguments. Returns false when the usage text is due:
 // too few arguments, a help option, an unknown option or an option missing its value.
 bool readCommandLine(int argc, const char* const* argv, SnmpTargetSettings& settings,
-                     int32_t& debug);
+                     RunOptions& options);
 
 void printUsage(const char* programName);

@@ -16,8 +16,19 @@ constexpr int exitRun = 0;
 constexpr int exitUsage = 1;
 constexpr int exitNoSession = 2;
 
+bool holdsClassMap(const QosObjectTable& table) {
+    constexpr uint32_t classMapType = 2;
+    for (uint32_t i = 0; i < table.recordCount(); ++i) {
+        if (table.record(i).objectType == classMapType) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Runs the stages and prints the report; false when no session could be opened.
-bool collectAndReport(const SnmpTargetSettings& settings, QosObjectTable& table) {
+bool collectAndReport(const SnmpTargetSettings& settings, const RunOptions& options,
+                      QosObjectTable& table) {
     SnmpTarget target;
     if (!target.open(settings)) {
         std::fflush(stdout);
@@ -30,7 +41,7 @@ bool collectAndReport(const SnmpTargetSettings& settings, QosObjectTable& table)
     collectPolicyMapNames(target, table);
     collectClassMapNames(target, table);
     collectMatchStatements(target, table);
-    collectQueueStats(target, table);
+    const WalkOutcome counters = collectQueueStats(target, table, options.highCapacity);
     target.close();
 
     std::printf("\n");
@@ -40,9 +51,17 @@ bool collectAndReport(const SnmpTargetSettings& settings, QosObjectTable& table)
     std::printf(
         "--------- ----------- ------------ ----------------- ----------- ------------- "
         "----------- -----------\n");
-    printFlatListing(table, 0, stdout);
+    printFlatListing(table, stdout);
     std::printf("\n");
-    printTreeListing(table, 0, stdout);
+    printTreeListing(table, stdout);
+
+    // Routers that keep only the 64-bit columns leave every counter blank without -hc.
+    if (!options.highCapacity && counters.rows == 0 && !counters.failed && holdsClassMap(table)) {
+        std::fflush(stdout);
+        std::fprintf(stderr,
+                     "galvetrin: the router gave no 32-bit class counters; -hc reads its 64-bit "
+                     "counters\n");
+    }
     return true;
 }
 
@@ -51,10 +70,12 @@ bool collectAndReport(const SnmpTargetSettings& settings, QosObjectTable& table)
 int main(int argc, char** argv) {
     std::printf("Galvetrin v2.0\n\n");
     SnmpTargetSettings settings;
-    if (!readCommandLine(argc, argv, settings, debugMode)) {
+    RunOptions options;
+    if (!readCommandLine(argc, argv, settings, options)) {
         printUsage(argc > 0 ? argv[0] : "galvetrin");
         return exitUsage;
     }
+    debugMode = options.debug;
     // Linux has no socket layer to start; the lines keep the debug trace of a run complete.
     debugPrint("Winsock Startup...");
     debugPrint("successful\n");
@@ -63,7 +84,7 @@ int main(int argc, char** argv) {
     {
         SnmpLibrary library;
         static QosObjectTable table;
-        opened = collectAndReport(settings, table);
+        opened = collectAndReport(settings, options, table);
     }
 
     debugPrint("Winsock cleanup...");

@@ -85,9 +85,14 @@ bool ColumnWalk::takeGroups(SnmpResponse& response, const RowHandler& handler) {
     return true;
 }
 
-void bulkColumnWalk(SnmpTarget& target, std::span<const char* const> columns, long maxRepetitions,
-                    const RowHandler& handler) {
+WalkOutcome bulkColumnWalk(SnmpTarget& target, std::span<const char* const> columns,
+                           long maxRepetitions, const RowHandler& handler) {
     ColumnWalk walk(columns);
+    WalkOutcome outcome;
+    const RowHandler counted = [&](Row row) {
+        ++outcome.rows;
+        handler(row);
+    };
     const char* agent = target.settings().agentName.c_str();
     for (bool going = true; going;) {
         SnmpRequest request(target, requestCounter++);
@@ -102,15 +107,17 @@ void bulkColumnWalk(SnmpTarget& target, std::span<const char* const> columns, lo
         const std::unique_ptr<SnmpResponse> response = request.send();
         if (!response) {
             std::printf("No packet returned from %s.\n", agent);
-            going = false;
+            outcome.failed = true;
         } else if (response->errorCode() != 0) {
             std::printf("No packet returned from %s.  Error code: %u\n", agent,
                         static_cast<unsigned>(response->errorCode()));
-            going = false;
+            outcome.failed = true;
         } else {
             debugPrint("Packet returned...");
             debugPrint("OIDs returned: %u\n", static_cast<unsigned>(response->bindingCount()));
-            going = walk.takeGroups(*response, handler);
+            going = walk.takeGroups(*response, counted);
         }
+        going = going && !outcome.failed;
     }
+    return outcome;
 }

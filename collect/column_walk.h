@@ -19,7 +19,8 @@ class SnmpTarget;
 extern uint32_t requestCounter;
 
 // One row: the group's bindings in column order.
-using RowHandler = std::function<void(std::span<ResponseBinding* const> row)>;
+using Row = std::span<ResponseBinding* const>;
+using RowHandler = std::function<void(Row row)>;
 
 // The walk buffers of one walk and the rules by which a response moves them on.
 class ColumnWalk {
@@ -54,6 +55,11 @@ class ColumnWalk {
     std::string prefix_;
 };
 
+struct WalkOutcome {
+    uint32_t rows = 0;    // groups handed to the row handler
+    bool failed = false;  // ended with a failure line: no answer, or an error-status
+};
+
 // Runs the walk to its end on the target's session, printing the failure lines.
-void bulkColumnWalk(SnmpTarget& target, std::span<const char* const> columns, long maxRepetitions,
-                    const RowHandler& handler);
+WalkOutcome bulkColumnWalk(SnmpTarget& target, std::span<const char* const> columns,
+                           long maxRepetitions, const RowHandler& handler);

@@ -27,3 +27,7 @@ inline constexpr const char* queueStatsColumns[] = {
     "1.3.6.1.4.1.9.9.166.1.15.1.1.2",   // cbQosCMPrePolicyPkt (Counter32)
     "1.3.6.1.4.1.9.9.166.1.15.1.1.13",  // cbQosCMDropPkt (Counter32)
 };
+inline constexpr const char* queueStats64Columns[] = {
+    "1.3.6.1.4.1.9.9.166.1.15.1.1.3",   // cbQosCMPrePolicyPkt64
+    "1.3.6.1.4.1.9.9.166.1.15.1.1.14",  // cbQosCMDropPkt64
+};

@@ -12,7 +12,8 @@ bool isDigit(char c) {
 
 // Reads one number at `position`, advancing it. Returns false when no digit follows the
 // optional white space and sign.
-bool readNumber(std::string_view text, size_t& position, uint32_t& value) {
+template <typename Number>
+bool readNumber(std::string_view text, size_t& position, Number& value) {
     while (position < text.size() && isSpace(text[position])) {
         ++position;
     }
@@ -22,13 +23,13 @@ bool readNumber(std::string_view text, size_t& position, uint32_t& value) {
         ++position;
     }
     const size_t firstDigit = position;
-    uint32_t number = 0;
+    Number number = 0;
     while (position < text.size() && isDigit(text[position])) {
-        // Unsigned arithmetic wraps, which is exactly "the value modulo 2^32".
-        number = number * 10U + static_cast<uint32_t>(text[position] - '0');
+        // Unsigned arithmetic wraps, which is exactly "the value modulo 2^32" (or 2^64).
+        number = number * 10U + static_cast<Number>(text[position] - '0');
         ++position;
     }
-    value = negative ? 0U - number : number;
+    value = negative ? Number{0} - number : number;
     return position != firstDigit;
 }
 
@@ -37,6 +38,13 @@ bool readNumber(std::string_view text, size_t& position, uint32_t& value) {
 uint32_t decimalToUnsigned(std::string_view text) {
     size_t position = 0;
     uint32_t value = 0;
+    readNumber(text, position, value);
+    return value;
+}
+
+uint64_t decimalToUnsigned64(std::string_view text) {
+    size_t position = 0;
+    uint64_t value = 0;
     readNumber(text, position, value);
     return value;
 }

@@ -6,6 +6,12 @@ uint64_t policyObjectKey(uint32_t policyNum, uint32_t objectIndex) {
     return (static_cast<uint64_t>(policyNum) << 32) | objectIndex;
 }
 
+// Records under the same parent: (policy, parent) below the top level, one key for the whole
+// top level. A parent of 0 gives 0; any other gives a key that is never 0.
+uint64_t parentKey(uint32_t policyNum, uint32_t parentObject) {
+    return parentObject == 0 ? 0 : policyObjectKey(policyNum, parentObject);
+}
+
 }  // namespace
 
 void QosObjectRecord::setTexts(std::string_view newName, std::string_view newDescription) {
@@ -13,7 +19,7 @@ void QosObjectRecord::setTexts(std::string_view newName, std::string_view newDes
     description.assign(newDescription.substr(0, textSize - 1));
 }
 
-void RecordChains::add(uint32_t key, uint32_t record) {
+void RecordChains::add(uint64_t key, uint32_t record) {
     next_.resize(record + 1, none);
     const auto [entry, inserted] = ends_.try_emplace(key, Ends{record, record});
     if (!inserted) {
@@ -22,7 +28,7 @@ void RecordChains::add(uint32_t key, uint32_t record) {
     }
 }
 
-uint32_t RecordChains::first(uint32_t key) const {
+uint32_t RecordChains::first(uint64_t key) const {
     const auto entry = ends_.find(key);
     return entry == ends_.end() ? none : entry->second.first;
 }
@@ -63,7 +69,7 @@ bool QosObjectTable::appendObject(uint32_t policyNum, uint32_t objectIndex, uint
     record.configIndex = configIndex;
     record.parentObject = parentObject;
     byConfigIndex_.add(configIndex, index);
-    byParent_.add(parentObject, index);
+    byParent_.add(parentKey(policyNum, parentObject), index);
     byPolicyObject_.try_emplace(policyObjectKey(policyNum, objectIndex), index);
     return true;
 }
@@ -71,4 +77,16 @@ bool QosObjectTable::appendObject(uint32_t policyNum, uint32_t objectIndex, uint
 QosObjectRecord* QosObjectTable::findByPolicyObject(uint32_t policyNum, uint32_t objectIndex) {
     const auto entry = byPolicyObject_.find(policyObjectKey(policyNum, objectIndex));
     return entry == byPolicyObject_.end() ? nullptr : &records_[entry->second];
+}
+
+uint32_t QosObjectTable::firstChild(uint32_t record) const {
+    const QosObjectRecord& parent = records_[record];
+    if (parent.objectIndex == 0) {
+        return none;
+    }
+    const auto first = byPolicyObject_.find(policyObjectKey(parent.policyNum, parent.objectIndex));
+    if (first == byPolicyObject_.end() || first->second != record) {
+        return none;
+    }
+    return byParent_.first(parentKey(parent.policyNum, parent.objectIndex));
 }

@@ -1,5 +1,10 @@
 // The one store of collected QoS objects: a fixed-capacity table in the agent's row order,
 // with lookups by configuration index, by (policy, object) and by parent kept beside it.
+//
+// The hierarchy belongs to each policy instance: a record's children are the records of the
+// same policy whose parentObject is its objectIndex. Routers that number objects per policy
+// instance (the policy map is object 1 in every instance) would otherwise list every class
+// under every policy map.
 #pragma once
 
 #include <cstdint>
@@ -20,8 +25,8 @@ struct QosObjectRecord {
     // of fixed fields is 100 MB that the kernel must fault in and zero.
     std::string name;
     std::string description;
-    uint32_t prePolicyPkts = 0;
-    uint32_t droppedPkts = 0;
+    uint64_t prePolicyPkts = 0;
+    uint64_t droppedPkts = 0;
 
     // Replaces both texts, each cut to its first 511 characters.
     void setTexts(std::string_view newName, std::string_view newDescription);
@@ -32,8 +37,8 @@ class RecordChains {
   public:
     static constexpr uint32_t none = UINT32_MAX;
 
-    void add(uint32_t key, uint32_t record);
-    uint32_t first(uint32_t key) const;
+    void add(uint64_t key, uint32_t record);
+    uint32_t first(uint64_t key) const;
     uint32_t next(uint32_t record) const { return next_[record]; }
     void clear();
     void reserve(size_t records);
@@ -43,7 +48,7 @@ class RecordChains {
         uint32_t first;
         uint32_t last;
     };
-    std::unordered_map<uint32_t, Ends> ends_;
+    std::unordered_map<uint64_t, Ends> ends_;
     std::vector<uint32_t> next_;
 };
 
@@ -73,11 +78,17 @@ class QosObjectTable {
     // The first record, in table order, with this policy and object index; null if none.
     QosObjectRecord* findByPolicyObject(uint32_t policyNum, uint32_t objectIndex);
 
-    // Every record whose parentObject is `parentKey`, in table order: first, then next.
-    uint32_t firstChild(uint32_t parentKey) const { return byParent_.first(parentKey); }
+    // The top level: every record whose parentObject is 0, whatever its policy, in table order.
+    uint32_t firstTopLevel() const { return byParent_.first(topLevelKey); }
+    // The children of a record, in table order. Only the first record of a (policy, object)
+    // pair has children, and objectIndex 0 has none: 0 is the top level's key.
+    uint32_t firstChild(uint32_t record) const;
+    // The next record, in table order, under the same parent (or at the top level).
     uint32_t nextSibling(uint32_t record) const { return byParent_.next(record); }
 
   private:
+    static constexpr uint64_t topLevelKey = 0;
+
     uint32_t capacity_;
     std::vector<QosObjectRecord> records_;
     RecordChains byConfigIndex_;

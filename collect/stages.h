@@ -4,12 +4,10 @@
 
 #include <span>
 
+#include "collect/column_walk.h"
 #include "collect/object_table.h"
-#include "snmp/request.h"
 
 class SnmpTarget;
-
-using Row = std::span<ResponseBinding* const>;
 
 // Prints which policy is attached to which interface, in which direction.
 void collectServicePolicies(SnmpTarget& target);
@@ -27,6 +25,7 @@ void collectClassMapNames(SnmpTarget& target, QosObjectTable& table);
 void collectMatchStatements(SnmpTarget& target, QosObjectTable& table);
 void storeConfigNameRow(QosObjectTable& table, Row row);
 
-// Pre-policy and dropped packet counters of every class.
-void collectQueueStats(SnmpTarget& target, QosObjectTable& table);
-void storeQueueStatsRow(QosObjectTable& table, Row row);
+// Pre-policy and dropped packet counters of every class: the 32-bit columns, or with
+// `highCapacity` the 64-bit ones.
+WalkOutcome collectQueueStats(SnmpTarget& target, QosObjectTable& table, bool highCapacity);
+void storeQueueStatsRow(QosObjectTable& table, Row row, bool highCapacity);

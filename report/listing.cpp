@@ -45,9 +45,9 @@ constexpr std::string_view emptyCounters = "                          ";
 class Line {
   public:
     void text(std::string_view piece) { line_.append(piece); }
-    // "%<width>u"
-    void number(uint32_t value, size_t width = 0) {
-        char digits[10];
+    // "%<width>u", or "%<width>llu" for the 64-bit counters
+    void number(uint64_t value, size_t width = 0) {
+        char digits[20];
         const size_t length =
             std::to_chars(std::begin(digits), std::end(digits), value).ptr - digits;
         if (width > length) {
@@ -130,19 +130,20 @@ void printTreeLine(const QosObjectRecord& record, Line& line, FILE* out) {
     line.write(out);
 }
 
-// Depth first, pre-order: each record whose parentObject is the key, then at once the
-// records whose parentObject is its objectIndex. A record already on the current path is
-// skipped with its subtree, so parent links that loop still give a finite listing. The path
-// is an explicit stack: a chain of 100,000 nested records must not exhaust the call stack.
+// Depth first, pre-order from the top level: each record, then at once its children (the
+// table's rule: same policy instance, first record of a (policy, object) pair). A record
+// already on the current path is skipped with its subtree, so parent links that loop inside
+// one policy still give a finite listing. The path is an explicit stack: a chain of 100,000
+// nested records must not exhaust the call stack.
 template <typename PrintRecord>
-void descend(const QosObjectTable& table, uint32_t parentKey, PrintRecord printRecord) {
+void descend(const QosObjectTable& table, PrintRecord printRecord) {
     struct Step {
         uint32_t record;
         uint32_t nextSibling;
     };
     std::vector<Step> path;
     std::vector<bool> onPath(table.recordCount(), false);
-    uint32_t candidate = table.firstChild(parentKey);
+    uint32_t candidate = table.firstTopLevel();
     for (;;) {
         while (candidate != QosObjectTable::none && onPath[candidate]) {
             candidate = table.nextSibling(candidate);
@@ -152,7 +153,7 @@ void descend(const QosObjectTable& table, uint32_t parentKey, PrintRecord printR
             printRecord(record);
             onPath[candidate] = true;
             path.push_back({candidate, table.nextSibling(candidate)});
-            candidate = table.firstChild(record.objectIndex);
+            candidate = table.firstChild(candidate);
         } else if (!path.empty()) {
             onPath[path.back().record] = false;
             candidate = path.back().nextSibling;
@@ -165,12 +166,12 @@ void descend(const QosObjectTable& table, uint32_t parentKey, PrintRecord printR
 
 }  // namespace
 
-void printFlatListing(const QosObjectTable& table, uint32_t parentKey, FILE* out) {
+void printFlatListing(const QosObjectTable& table, FILE* out) {
     Line line;
-    descend(table, parentKey, [&](const QosObjectRecord& r) { printFlatRow(r, line, out); });
+    descend(table, [&](const QosObjectRecord& r) { printFlatRow(r, line, out); });
 }
 
-void printTreeListing(const QosObjectTable& table, uint32_t parentKey, FILE* out) {
+void printTreeListing(const QosObjectTable& table, FILE* out) {
     Line line;
-    descend(table, parentKey, [&](const QosObjectRecord& r) { printTreeLine(r, line, out); });
+    descend(table, [&](const QosObjectRecord& r) { printTreeLine(r, line, out); });
 }

@@ -1,5 +1,5 @@
 // The two listings of the object table: a flat row of columns per object and an indented
-// tree, both depth first from a parent key, siblings in table order.
+// tree, both depth first from the top level, siblings in table order.
 #pragma once
 
 #include <cstdint>
@@ -7,5 +7,5 @@
 
 #include "collect/object_table.h"
 
-void printFlatListing(const QosObjectTable& table, uint32_t parentKey, FILE* out);
-void printTreeListing(const QosObjectTable& table, uint32_t parentKey, FILE* out);
+void printFlatListing(const QosObjectTable& table, FILE* out);
+void printTreeListing(const QosObjectTable& table, FILE* out);

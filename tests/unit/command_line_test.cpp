@@ -14,7 +14,7 @@ using Entries = std::vector<const char*>;
 
 struct Parsed {
     SnmpTargetSettings settings;
-    int32_t debug = 0;
+    RunOptions options;
     bool run = false;
 };
 
@@ -23,8 +23,8 @@ Parsed parse(const Entries& entries) {
     Entries argv{"galvetrin"};
     argv.insert(argv.end(), entries.begin(), entries.end());
     Parsed parsed;
-    parsed.run =
-        readCommandLine(static_cast<int>(argv.size()), argv.data(), parsed.settings, parsed.debug);
+    parsed.run = readCommandLine(static_cast<int>(argv.size()), argv.data(), parsed.settings,
+                                 parsed.options);
     return parsed;
 }
 
@@ -44,7 +44,8 @@ std::string optionSettings(const Parsed& parsed) {
     show("priv", s.privPassword, !s.privPassword.empty());
     show("authProtocol", s.authProtocol, s.authProtocol != 0);
     show("privProtocol", s.privProtocol, s.privProtocol != 0);
-    show("debug", parsed.debug, parsed.debug != 0);
+    show("debug", parsed.options.debug, parsed.options.debug != 0);
+    show("hc", parsed.options.highCapacity, parsed.options.highCapacity);
     return out.str();
 }
 
@@ -57,6 +58,7 @@ TEST(CommandLine, GivesTheseSettings) {
         {{"192.0.2.1", "-v3", "-user", "u", "-auth", "ap", "-priv", "pp", "-sha1", "-des"},
          "version=2 user=u auth=ap priv=pp authProtocol=2 privProtocol=1 "},
         {{"a", "-des3"}, "privProtocol=3 "},
+        {{"a", "-3DES", "-hc"}, "privProtocol=3 hc=1 "},
         {{"a", "-aes192"}, "privProtocol=4 "},
         {{"a", "-v2c", "-c", ""}, "version=1 "},
         // A value is taken as it is, whatever option it looks like.
@@ -82,7 +84,6 @@ TEST(CommandLine, GivesTheseSettings) {
 }
 
 TEST(CommandLine, EndsInTheUsageText) {
-    // -3des is how the usage text spells -des3.
     const Entries cases[] = {{},
                              {"192.0.2.1"},
                              {"a", "/?"},
@@ -91,7 +92,6 @@ TEST(CommandLine, EndsInTheUsageText) {
                              {"a", "-h"},
                              {"a", "/HELP"},
                              {"a", "-Help"},
-                             {"a", "-3des"},
                              {"a", "-v2c", "-c", "public", "-x"},
                              {"a", ""},
                              {"a", "-v2"},

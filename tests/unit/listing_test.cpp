@@ -176,8 +176,9 @@ TEST(Listing, DepthFirstWithSiblingsInTableOrder) {
         flatNames(table));
 }
 
-// Children are matched by parent index alone, whatever their policy. A record already on the
-// path being listed is skipped with its subtree, so parent links that loop end.
+// Children are the records of the same policy whose parent is the record's object index; only
+// the first record of a (policy, object) pair has children, and object index 0 none. So each
+// record is listed at most once, and parent links that loop end.
 TEST(Listing, DescentByParentIndex) {
     struct DescentCase {
         const char* what;
@@ -191,7 +192,10 @@ TEST(Listing, DescentByParentIndex) {
           {2, 1, 0, 1, "PM-2"},
           {2, 2, 1, 2, "CM-2"},
           {2, 3, 2, 3, "MATCH"}},
-         {"PM-1", "CM-1", "MATCH", "CM-2", "MATCH", "PM-2", "CM-1", "MATCH", "CM-2", "MATCH"}},
+         {"PM-1", "CM-1", "PM-2", "CM-2", "MATCH"}},
+        {"a (policy, object) pair twice: the first has the children",
+         {{1, 1, 0, 1, "PM"}, {1, 2, 1, 2, "FIRST"}, {1, 2, 1, 2, "SECOND"}, {1, 3, 2, 3, "MATCH"}},
+         {"PM", "FIRST", "MATCH", "SECOND"}},
         {"own parent",
          {{1, 1, 0, 1, "PM"}, {1, 5, 1, 2, "ENTRY"}, {1, 5, 5, 2, "SELF"}},
          {"PM", "ENTRY", "SELF"}},
@@ -199,14 +203,15 @@ TEST(Listing, DescentByParentIndex) {
          {{1, 1, 0, 1, "PM"},
           {1, 2, 3, 2, "CLASS-A"},
           {1, 3, 2, 2, "CLASS-B"},
-          {2, 2, 1, 2, "ENTRY"}},
-         {"PM", "ENTRY", "CLASS-B", "CLASS-A"}},
+          {1, 4, 1, 2, "ENTRY"},
+          {1, 3, 4, 2, "CLASS-B2"}},
+         {"PM", "ENTRY", "CLASS-B2"}},
         {"top level with object index 0",
          {{1, 0, 0, 1, "ZERO"}, {1, 4, 0, 1, "OTHER"}, {1, 5, 4, 2, "CLASS"}},
-         {"ZERO", "OTHER", "CLASS", "OTHER", "CLASS"}},
+         {"ZERO", "OTHER", "CLASS"}},
         {"two top-level records with object index 0",
          {{1, 0, 0, 1, "ZERO-1"}, {2, 0, 0, 1, "ZERO-2"}},
-         {"ZERO-1", "ZERO-2", "ZERO-2", "ZERO-1"}},
+         {"ZERO-1", "ZERO-2"}},
         {"a loop not reached from the top",
          {{1, 1, 0, 1, "PM"}, {1, 2, 3, 2, "CLASS-A"}, {1, 3, 2, 2, "CLASS-B"}},
          {"PM"}},
