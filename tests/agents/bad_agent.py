@@ -11,7 +11,7 @@ truncated answer, another request id and a 129-sub-identifier OID for the fault 
 wrongtype (a GetRequest PDU); repeat (the request's OIDs again); backwards (the second row goes
 back); short (two bindings); nosuchobject, nosuchinstance, endofmibview, longoid (in the second
 row's first column); errorN (error-status N); partial (the first objects answer ends in a part
-row); toomany (five rows where three were asked for); longnames (texts of 512 to 64,000 bytes);
+row); toomany (five rows where three were asked for); longnames (texts of 512 to 60,000 bytes);
 bigtable (a chain of 100,010 objects, answered 300 rows at a time).
 """
 
@@ -47,7 +47,7 @@ def data_set(mode):
     objects, texts, counters = OBJECT_ROWS, TEXTS, COUNTERS
     if mode == "longnames":
         texts = {**TEXTS, 6: {**TEXTS[6], 1001: (b"n" * 600, bytes(range(256)) * 2)},
-                 7: {**TEXTS[7], 2001: (b"v" * 64000, b"voice calls")}}
+                 7: {**TEXTS[7], 2001: (b"v" * 60000, b"voice calls")}}
     if mode == "bigtable":  # object k is the parent of object k + 1; only 100,000 fit the table
         objects = {(1, k): (k, 2 if k > 1 else 1, k - 1) for k in range(1, 100_011)}
         texts = {6: {1: (b"big-policy", b"")}, 8: {},

@@ -21,7 +21,7 @@ REST = [walk("6.1.1", 1, 2)(), classes(), classes("2004"), walk("8.1.1", 1, 2)()
         walk("15.1.1", 2, 13)(), walk("15.1.1", 2, 13)("2.32")]
 GOOD = [policies(), objects(), objects("1.12"), objects("2.2"), *REST]
 AT_FAULT = GOOD[:3] + REST  # the objects walk ends at its second answer
-NO_PACKET = "No packet returned from %s.\n"
+NO_PACKET = "No packet returned from ADDRESS.\n"
 
 # mode: rows stored, failure line, the requests' OIDs (or their number), tries of request ids
 MODES = {
@@ -82,7 +82,7 @@ class BadAgentTest(unittest.TestCase):
             with self.subTest(mode):
                 agent, result = self.runs[mode].result()
                 if mode not in ("bigtable", "longnames"):
-                    self.assertEqual(report(rows, failure % agent.address), result.stdout)
+                    self.assertEqual(report(rows, failure.replace("ADDRESS", agent.address)), result.stdout)
                     self.assertEqual("", result.stderr)
                 self.assertEqual(0, result.returncode)
                 self.assertRequests(agent.log, requests, tries)
