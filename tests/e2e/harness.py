@@ -1,8 +1,6 @@
-"""Agents on loopback for the end-to-end tests, and a way to run the tool against them.
-
-The tool always uses port 161, so every agent has an address of its own: CTest gives each test
-file an octet, its agent listens on NET.0.OCTET and the agents it starts per run on NET.n.OCTET.
-"""
+"""Agents on loopback for the end-to-end tests, and the tool's runs against them. The tool
+always uses port 161, so each agent has an address of its own: CTest gives each test file an
+octet; its agent listens on NET.0.OCTET, the agents it starts per run on NET.n.OCTET."""
 
 import json
 import os
@@ -12,50 +10,46 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.join(HERE, "..", "..")
+ROOT, CASES = os.path.join(HERE, "..", ".."), os.path.join(HERE, "cases")
 TOOL = os.environ.get("GALVETRIN", "galvetrin")
-NET, OCTET = os.environ.get("GALVETRIN_TEST_NET", "127.0"), os.environ.get("GALVETRIN_TEST_OCTET", "2")
+NET, OCTET = os.environ.get("GALVETRIN_TEST_NET", "127.0"), os.environ.get("GALVETRIN_TEST_OCTET")
 ADDRESS = "%s.0.%s" % (NET, OCTET)
-
 sys.path.insert(0, os.path.join(ROOT, "scripts"))
 from simulated_agent import SimulatedAgent, V3User  # noqa: E402,F401
 
 
 def run(*args, timeout=600):
-    """The tool's run with text output; argv[0] is "galvetrin" wherever the binary is."""
+    """The tool's run, text output; argv[0] is "galvetrin" wherever the binary is."""
     return subprocess.run(["galvetrin", *args], executable=TOOL, capture_output=True, text=True,
                           timeout=timeout)
 
 
-def read(path, default=None):
+def read(*path, default=None):
     try:
-        with open(path) as f:
+        with open(os.path.join(*path)) as f:
             return f.read()
     except FileNotFoundError:
         return default
 
 
 class BadAgent:
-    """tests/agents/bad_agent.py in one mode, for a with block; `log` holds its requests after."""
+    """tests/agents/bad_agent.py in one mode for a with block; then `log` holds its requests."""
 
     def __init__(self, mode, address):
-        self.mode, self.address, self.log = mode, address, []
+        self.mode, self.address = mode, address
 
     def __enter__(self):
         self.workdir = tempfile.TemporaryDirectory(prefix="galvetrin-bad-agent-")
         self.log_path = os.path.join(self.workdir.name, "log")
-        self.process = subprocess.Popen(
-            [sys.executable, os.path.join(HERE, "..", "agents", "bad_agent.py"), self.address,
-             self.mode, self.log_path], stderr=subprocess.PIPE, text=True)
+        self.process = subprocess.Popen([sys.executable, os.path.join(
+            HERE, "..", "agents", "bad_agent.py"), self.address, self.mode, self.log_path])
         while not os.path.exists(self.log_path):  # it appears once the socket is bound
-            if self.process.poll() is not None:
-                raise RuntimeError("bad agent ended: " + self.process.stderr.read())
+            assert self.process.poll() is None, "the bad agent ended"
             time.sleep(0.05)
         return self
 
     def __exit__(self, *exc):
         self.process.terminate()
-        errors = self.process.communicate(timeout=30)[1]
-        assert not errors, errors
+        self.process.wait()
         self.log = [json.loads(line) for line in read(self.log_path).splitlines()]
         self.workdir.cleanup()

@@ -1,25 +1,14 @@
-"""Whole runs as data. Each folder under cases/ holds the agent's data (agent.snmprec, `router`
-naming a data file from the repository's root, `mode` naming a bad agent mode, or none for no
-agent), `args` (one run per line), the whole expected standard output `stdout.out`, and the
-expected `stderr.txt` and `exit` where they are not empty and 0. ADDRESS stands for the agent's
-address in all of them."""
+"""Whole runs as data. Each folder under cases/ holds the agent's data (agent.snmprec; `router`,
+a data file's path from the repository's root; `mode`, a mode of the bad agent; or none),
+`args` (one run per line), the whole expected standard output `stdout.out`, and `stderr.txt`
+and `exit` where they are not empty and 0. ADDRESS stands for the agent's address."""
 
 import contextlib
 import os
 import shlex
 import unittest
 
-from harness import ADDRESS, ROOT, BadAgent, SimulatedAgent, read, run
-
-CASES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "cases")
-
-
-def agent_for(case):
-    router = read(os.path.join(case, "router"), "").strip()
-    data = read(os.path.join(case, "agent.snmprec")) or router and read(os.path.join(ROOT, router))
-    mode = read(os.path.join(case, "mode"), "").strip()
-    return (BadAgent(mode, ADDRESS) if mode else SimulatedAgent(data, ADDRESS) if data
-            else contextlib.nullcontext())
+from harness import ADDRESS, CASES, ROOT, BadAgent, SimulatedAgent, read, run
 
 
 class Cases(unittest.TestCase):
@@ -28,16 +17,17 @@ class Cases(unittest.TestCase):
     def test_cases(self):
         for name in sorted(os.listdir(CASES)):
             case = os.path.join(CASES, name)
-            with self.subTest(name), agent_for(case):
-                expected = [read(os.path.join(case, file), default).replace("ADDRESS", ADDRESS)
-                            for file, default in (("stdout.out", None), ("stderr.txt", ""),
-                                                  ("exit", "0\n"))]
-                for line in read(os.path.join(case, "args")).splitlines():
+            mode, router = read(case, "mode", default=""), read(case, "router", default="")
+            data = read(case, "agent.snmprec") or router and read(ROOT, router.strip())
+            with self.subTest(name), (BadAgent(mode.strip(), ADDRESS) if mode else SimulatedAgent(
+                    data, ADDRESS) if data else contextlib.nullcontext()):
+                stdout, stderr, code = (read(case, file, default=default).replace("ADDRESS", ADDRESS)
+                                        for file, default in (("stdout.out", None),
+                                                              ("stderr.txt", ""), ("exit", "0")))
+                for line in read(case, "args").splitlines():
                     result = run(*shlex.split(line.replace("ADDRESS", ADDRESS)))
-                    outcome = (result.stdout, result.stderr, "%d\n" % result.returncode)
-                    for want, got in zip(expected, outcome):
-                        self.assertEqual(want, got, line)
-
+                    self.assertEqual((stdout, stderr, code.strip()), (
+                        result.stdout, result.stderr, str(result.returncode)), line)
 
 if __name__ == "__main__":
     unittest.main()

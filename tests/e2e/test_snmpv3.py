@@ -2,13 +2,11 @@
 transform gives the SNMPv2c report; wrong credentials fail every stage. The failing runs wait
 out each stage's time-out and retries, so they run side by side, started first."""
 
-import os
 import shutil
 import subprocess
 import unittest
 
-from harness import ADDRESS, ROOT, TOOL, SimulatedAgent, V3User, read, run
-from test_cases import CASES
+from harness import ADDRESS, CASES, ROOT, TOOL, SimulatedAgent, V3User, read, run
 
 USERS = [V3User(("%s-%s" % (auth, priv)).lower(), auth, priv) for auth in ("MD5", "SHA")
          for priv in ("DES", "AES", "3DES", "AES192", "AES256")]
@@ -27,14 +25,14 @@ class SnmpV3Test(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.agent = SimulatedAgent(read(os.path.join(ROOT, "scripts", "routers", "classic.snmprec")),
+        cls.agent = SimulatedAgent(read(ROOT, "scripts", "routers", "classic.snmprec"),
                                    ADDRESS, v3_users=USERS + [BLUMENTHAL])
         cls.agent.start()
         cls.addClassCleanup(cls.agent.stop)
         cls.failing = [subprocess.Popen(["galvetrin", ADDRESS, *args], executable=TOOL, text=True,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
                        for args in FAILURES]
-        cls.report = read(os.path.join(CASES, "classic", "stdout.out"))
+        cls.report = read(CASES, "classic", "stdout.out")
 
     def test_every_user_gets_the_v2c_report(self):
         # And -3des, as the usage text spells -des3, for md5-3des.
@@ -47,7 +45,7 @@ class SnmpV3Test(unittest.TestCase):
                                                         result.returncode))
 
     def test_wrong_credentials_fail_every_stage(self):
-        expected = read(os.path.join(CASES, "snmpv1", "stdout.out")).replace("ADDRESS", ADDRESS)
+        expected = read(CASES, "snmpv1", "stdout.out").replace("ADDRESS", ADDRESS)
         for args, process in zip(FAILURES, self.failing):
             with self.subTest(args):
                 stdout, stderr = process.communicate(timeout=300)

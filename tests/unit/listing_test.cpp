@@ -42,23 +42,21 @@ std::string names(const std::vector<Object>& objects) {
 }
 
 TEST(Listing, EachRecordOnceUnderItsOwnPolicy) {
+    // clang-format off
     const std::pair<std::vector<Object>, const char*> cases[] = {
         {{{1, 1, 0, 1, "PM-1"}, {1, 2, 1, 2, "CM-1"}, {2, 1, 0, 1, "PM-2"}, {2, 2, 1, 2, "CM-2"},
-          {2, 3, 2, 3, "MATCH"}},
-         "PM-1 |CM-1 |PM-2 |CM-2 |MATCH |"},
+          {2, 3, 2, 3, "MATCH"}}, "PM-1 |CM-1 |PM-2 |CM-2 |MATCH |"},
         // The same (policy, object) pair twice: the first record has the children.
         {{{1, 1, 0, 1, "PM"}, {1, 2, 1, 2, "FIRST"}, {1, 2, 1, 2, "SECOND"}, {1, 3, 2, 3, "MATCH"}},
          "PM |FIRST |MATCH |SECOND |"},
         // Loops inside one policy: an own parent, two records each other's parent.
         {{{1, 1, 0, 1, "PM"}, {1, 5, 1, 2, "ENTRY"}, {1, 5, 5, 2, "SELF"}}, "PM |ENTRY |SELF |"},
         {{{1, 1, 0, 1, "PM"}, {1, 2, 3, 2, "A"}, {1, 3, 2, 2, "B"}, {1, 4, 1, 2, "ENTRY"},
-          {1, 3, 4, 2, "B2"}},
-         "PM |ENTRY |B2 |"},
+          {1, 3, 4, 2, "B2"}}, "PM |ENTRY |B2 |"},
         // Object index 0 is the top level's key, never a parent; orphans are not reached.
         {{{1, 0, 0, 1, "ZERO"}, {2, 0, 0, 1, "ZERO-2"}, {1, 4, 0, 1, "PM"}, {1, 5, 4, 2, "CLASS"},
-          {1, 8, 99, 2, "ORPHAN"}},
-         "ZERO |ZERO-2 |PM |CLASS |"},
-    };
+          {1, 8, 99, 2, "ORPHAN"}}, "ZERO |ZERO-2 |PM |CLASS |"}};
+    // clang-format on
     for (const auto& [objects, expected] : cases) {
         EXPECT_EQ(expected, names(objects));
     }
