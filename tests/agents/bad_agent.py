@@ -1,15 +1,13 @@
 #!/usr/bin/python3
 """A misbehaving SNMPv2c agent for the end-to-end tests: bad_agent.py ADDRESS MODE LOG
 
-Answers GETBULK requests on UDP port 161 of ADDRESS from a small CBWFQ data set, faulty as MODE
-says (see answer()). Most faults sit in the answer to the objects walk's second request, so the
-rows before them are known. Each request is logged to LOG as a JSON line; LOG appears once the
-socket is bound. The agent ends after 300 s without a request.
-"""
+Answers GETBULK requests on UDP port 161 of ADDRESS from bad_agent.snmprec, faulty as MODE says
+(see answer()); most faults sit in the answer to the objects walk's second request. Each request
+is logged to LOG as a JSON line; LOG appears once the socket is bound. It ends after 300 s idle."""
 
 import bisect
 import json
-import random
+import os
 import socket
 import sys
 import time
@@ -20,41 +18,27 @@ from pysnmp.proto.api import v2c
 QOS = (1, 3, 6, 1, 4, 1, 9, 9, 166, 1)
 OBJECTS = QOS + (5, 1, 1)
 FAULT = OBJECTS + (2, 1, 12)  # the objects walk's second request starts after row 1.12
-INTEGER, OCTETS, COUNTER, UNSIGNED, END = 0x02, 0x04, 0x41, 0x42, 0x82
+INTEGER, OCTETS, UNSIGNED, END = 0x02, 0x04, 0x42, 0x82
 EXCEPTIONS = {"nosuchobject": 0x80, "nosuchinstance": 0x81, "endofmibview": END}
-
-# (policy, object): configIndex, type, parent; table order is depth-first order.
-OBJECT_ROWS = {(1, 1): (1001, 1, 0), (1, 11): (2001, 2, 1), (1, 12): (3001, 3, 11),
-               (1, 21): (2002, 2, 1), (1, 22): (3002, 3, 21), (2, 2): (1002, 1, 0),
-               (2, 31): (2003, 2, 2), (2, 32): (2004, 2, 2)}
-TEXTS = {6: {1001: (b"in-policy", b"inbound traffic"), 1002: (b"out-policy", b"")},
-         7: {2001: (b"voice", b"voice calls"), 2002: (b"class-default", b""),
-             2003: (b"class-default", b""), 2004: (b"bulk", b"best effort")},
-         8: {3001: (b"match ip dscp ef", b"dscp ef"), 3002: (b"match any", b"any")}}
-COUNTERS = {(1, 11): (1200, 3), (1, 21): (4294967295, 0), (2, 31): (0, 9), (2, 32): (77, 7)}
 
 
 def data_set(mode):
-    """{OID: (tag, value)} of the mode's data, and its OIDs in order."""
-    objects, texts, counters = OBJECT_ROWS, TEXTS, COUNTERS
-    if mode == "longnames":  # every long text is cut to 511 characters, binary ones as hex
-        texts = {**TEXTS, 6: {**TEXTS[6], 1001: (b"n" * 600, bytes(range(256)) * 2)},
-                 7: {**TEXTS[7], 2001: (b"v" * 60000, b"voice calls")}}
+    """{OID: (tag, value)} of bad_agent.snmprec as the mode changes it, and its OIDs in order.
+    Its objects are in depth-first order: the first k rows make the first k listed records."""
+    mib = {}
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "bad_agent.snmprec")) as f:
+        for name, tag, value in (line.split("|") for line in f.read().splitlines()):
+            mib[tuple(map(int, name.split(".")))] = (int(tag), value.encode() if tag == "4"
+                                                     else int(value))
+    if mode == "longnames":  # each cut to 511 characters, binary ones as hex
+        mib.update({QOS + (6, 1, 1, 1, 1001): (OCTETS, b"n" * 600),
+                    QOS + (6, 1, 1, 2, 1001): (OCTETS, bytes(range(256)) * 2),
+                    QOS + (7, 1, 1, 1, 2001): (OCTETS, b"v" * 60000)})
     if mode == "bigtable":  # a chain of 100,010 objects, 10 more than the table holds
-        objects = {(1, k): (k, 2 if k > 1 else 1, k - 1) for k in range(1, 100_011)}
-        texts = {6: {1: (b"big-policy", b"")}, 7: {2: (b"first-class", b""), 100_000: (
-            b"last-stored-class", b""), 100_001: (b"first-lost-class", b"")}}
-        counters = {(1, 2): (10, 1), (1, 100_000): (20, 2), (1, 100_001): (30, 3)}
-    mib = {QOS + (1, 1, 1, 3, p): (INTEGER, p) for p in (1, 2)}
-    mib.update({QOS + (1, 1, 1, 4, p): (INTEGER, p + 2) for p in (1, 2)})
-    for index, row in objects.items():
-        mib.update({OBJECTS + (c,) + index: v for c, v in zip(
-            (2, 3, 4), zip((UNSIGNED, INTEGER, UNSIGNED), row))})
-    for table, rows in texts.items():
-        for config, row in rows.items():
-            mib.update({QOS + (table, 1, 1, c, config): (OCTETS, v) for c, v in zip((1, 2), row)})
-    for index, row in counters.items():
-        mib.update({QOS + (15, 1, 1, c) + index: (COUNTER, v) for c, v in zip((2, 13), row)})
+        mib = {name: value for name, value in mib.items() if name[:11] != OBJECTS[:11]}
+        for k in range(1, 100_011):  # the policy map in-policy, then classes named voice
+            row = (UNSIGNED, 2001 if k > 1 else 1001), (INTEGER, 1 + (k > 1)), (UNSIGNED, k - 1)
+            mib.update({OBJECTS + (c, 1, k): v for c, v in zip((2, 3, 4), row)})
     return mib, sorted(mib)
 
 
@@ -68,14 +52,12 @@ def bulk(data, oids, repetitions):
                for k, name in zip(places, oids)]
         bindings += row
         oids = [name for name, _ in row]
-        if all(value[0] == END for _, value in row):
-            break
     return bindings
 
 
 def tlv(tag, body):
-    size, octets = len(body), (len(body).bit_length() + 7) // 8
-    length = bytes([size]) if size < 128 else bytes([0x80 | octets]) + size.to_bytes(octets, "big")
+    size = len(body).to_bytes((len(body).bit_length() + 7) // 8, "big")
+    length = bytes([len(body)]) if len(body) < 128 else bytes([0x80 | len(size)]) + size
     return bytes([tag]) + length + body
 
 
@@ -91,19 +73,19 @@ def ber(value):
         (value.bit_length() + 8) // 8, "big", signed=True)
 
 
-def encode(community, request_id, bindings, status=0, pdu_tag=0xA2):
+def encode(community, request_id, bindings, status=0):
     """Encoded here, so that any field can be wrong and a big answer is cheap."""
     body = b"".join(tlv(0x30, tlv(0x06, ber(name)) + tlv(tag, ber(value)))
                     for name, (tag, value) in bindings)
     pdu = b"".join(tlv(INTEGER, ber(v)) for v in (request_id, status, 1 if status else 0))
     return tlv(0x30, tlv(INTEGER, b"\x01") + tlv(OCTETS, community)
-               + tlv(pdu_tag, pdu + tlv(0x30, body)))
+               + tlv(0xA2, pdu + tlv(0x30, body)))
 
 
 def answer(mode, data, community, request_id, oids, repetitions):
     """The datagrams that answer one request."""
     rows = bulk(data, oids, repetitions * (100 if mode == "bigtable" else 1))
-    status, pdu_tag = 0, 0xA2
+    status = 0
     if mode == "silence":
         return []
     if oids[0] == OBJECTS + (2,) and mode in ("partial", "toomany"):
@@ -111,14 +93,6 @@ def answer(mode, data, community, request_id, oids, repetitions):
     if oids[0] == FAULT:
         if mode == "slow":
             time.sleep(4)
-        elif mode == "garbage":  # every try: noise, a cut answer, another id, a too long OID
-            whole = encode(community, request_id, rows)
-            long_oid = [(OBJECTS + (2,) + (4294967295,) * 116, rows[0][1])]
-            return [random.randbytes(80), whole[: len(whole) // 2],
-                    encode(community, request_id + 1000, rows),
-                    encode(community, request_id, long_oid)]
-        elif mode == "wrongtype":
-            pdu_tag = 0xA0  # a GetRequest
         elif mode == "repeat":
             rows = [(name, (INTEGER, 0)) for name in oids] * repetitions
         elif mode == "backwards":
@@ -131,7 +105,7 @@ def answer(mode, data, community, request_id, oids, repetitions):
             rows[3] = (OBJECTS + (2,) + (4294967295,) * 107, rows[3][1])
         elif mode.startswith("error"):
             status = int(mode[len("error"):])
-    return [encode(community, request_id, rows, status, pdu_tag)]
+    return [encode(community, request_id, rows, status)]
 
 
 def main(address, mode, log_path):
@@ -142,16 +116,15 @@ def main(address, mode, log_path):
         while True:
             datagram, peer = sock.recvfrom(65535)
             message = decoder.decode(datagram, asn1Spec=v2c.Message())[0]
-            community, pdu = bytes(message["community"]), v2c.apiMessage.getPDU(message)
-            entry = {"id": int(v2c.apiPDU.getRequestID(pdu)), "community": community.decode(),
-                     "pdu": pdu.__class__.__name__,
-                     "non_repeaters": int(v2c.apiBulkPDU.getNonRepeaters(pdu)),
-                     "max_repetitions": int(v2c.apiBulkPDU.getMaxRepetitions(pdu)),
-                     "oids": [str(name) for name, _ in v2c.apiPDU.getVarBinds(pdu)]}
+            pdu, oids = v2c.apiMessage.getPDU(message), []
+            entry = {"id": int(pdu["request-id"]), "community": str(message["community"]),
+                     "pdu": pdu.__class__.__name__, "non_repeaters": int(pdu["non-repeaters"]),
+                     "max_repetitions": int(pdu["max-repetitions"]), "oids": [
+                         str(name) for name, _ in v2c.apiPDU.getVarBinds(pdu)]}
             log.write(json.dumps(entry) + "\n")
-            oids = [tuple(int(s) for s in oid.split(".")) for oid in entry["oids"]]
-            for reply in answer(mode, data, community, entry["id"], oids,
-                                entry["max_repetitions"]):
+            for reply in answer(mode, data, bytes(message["community"]), entry["id"], [
+                    tuple(map(int, name.split("."))) for name in entry["oids"]],
+                    entry["max_repetitions"]):
                 sock.sendto(reply, peer)
 
 

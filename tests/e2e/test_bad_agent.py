@@ -3,14 +3,15 @@ agent on an address of its own so that the runs go side by side. The good run's 
 the case cases/bad-agent; a faulty run keeps its first rows and prints the stage's failure line."""
 
 import concurrent.futures
+from collections import Counter
 import unittest
 
 from harness import CASES, NET, OCTET, BadAgent, read, run
 
 
 def walk(table, *columns):
-    return lambda index="": ["1.3.6.1.4.1.9.9.166.1.%s.%d%s" % (table, c, index and "." + index)
-                             for c in columns]
+    return lambda row="": ["1.3.6.1.4.1.9.9.166.1.%s.%d%s" % (table, c, row and "." + row)
+                           for c in columns]
 
 
 policies, objects, classes, stats = (walk("1.1.1", 3, 4), walk("5.1.1", 2, 3, 4),
@@ -19,24 +20,20 @@ REST = [walk("6.1.1", 1, 2)(), classes(), classes("2004"), walk("8.1.1", 1, 2)()
         stats("2.32")]
 GOOD = [policies(), objects(), objects("1.12"), objects("2.2"), *REST]
 AT_FAULT = GOOD[:3] + REST  # the objects walk ends at its second answer
-NO_PACKET = "No packet returned from ADDRESS.\n"
+FAILED = "No packet returned from ADDRESS.%s\n"
 
-# mode: records stored, failure lines, the requests' OIDs (or their number), tries per request id
+# mode: records stored, failure lines, the requests' OIDs (or their number), tries of each
 MODES = {  # slowest first
-    "silence": (0, NO_PACKET * 6, [policies(), objects(), *REST[:2], *REST[3:5]],
-                dict.fromkeys(range(1, 7), 3)),
-    "garbage": (3, NO_PACKET, AT_FAULT, {3: 3}),
-    "bigtable": (100_000, "", 339, {}),
-    **dict.fromkeys(("good", "slow", "longnames", "error19", "error-1"), (8, "", GOOD, {})),
-    "wrongtype": (3, NO_PACKET, AT_FAULT, {}),
-    **dict.fromkeys(("repeat", "short"), (3, "", AT_FAULT, {})),
+    "silence": (0, FAILED % "" * 6, [policies(), objects(), *REST[:2], *REST[3:5]], 3),
+    "bigtable": (100_000, "", 339, 1),
+    **dict.fromkeys(("good", "slow", "longnames", "error19", "error-1"), (8, "", GOOD, 1)),
+    **dict.fromkeys(("repeat", "short"), (3, "", AT_FAULT, 1)),
     **dict.fromkeys(("backwards", "longoid", "nosuchobject", "nosuchinstance", "endofmibview"),
-                    (4, "", AT_FAULT, {})),
-    "error1": (3, NO_PACKET[:-1] + "  Error code: 1\n", AT_FAULT, {}),
-    "error18": (3, NO_PACKET[:-1] + "  Error code: 18\n", AT_FAULT, {}),
-    "partial": (8, "", [policies(), objects(), objects("1.11"), objects("1.22"),
-                        objects("2.32"), *REST], {}),
-    "toomany": (8, "", [policies(), objects(), objects("1.22"), objects("2.32"), *REST], {}),
+                    (4, "", AT_FAULT, 1)),
+    "error1": (3, FAILED % "  Error code: 1", AT_FAULT, 1),
+    "error18": (3, FAILED % "  Error code: 18", AT_FAULT, 1),
+    "partial": (8, "", GOOD[:2] + [objects("1.11"), objects("1.22"), objects("2.32"), *REST], 1),
+    "toomany": (8, "", GOOD[:2] + [objects("1.22"), objects("2.32"), *REST], 1),
 }
 
 # The good report's lines: 4 of head, 2 policy rows, 3 of the listings' header, 8 flat rows, a
@@ -63,10 +60,7 @@ class BadAgentTest(unittest.TestCase):
     def setUpClass(cls):
         cls.pool = concurrent.futures.ThreadPoolExecutor(max_workers=12)
         cls.runs = {mode: cls.pool.submit(run_mode, n, mode) for n, mode in enumerate(MODES)}
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.pool.shutdown(cancel_futures=True)
+        cls.addClassCleanup(cls.pool.shutdown, cancel_futures=True)
 
     def test_modes(self):
         for mode, (records, failure, requests, tries) in MODES.items():
@@ -77,21 +71,15 @@ class BadAgentTest(unittest.TestCase):
                                      result.stdout)
                     self.assertEqual("", result.stderr)
                 self.assertEqual(0, result.returncode)
-                # Request ids 1, 2, 3, ...; a retry asks for the same OIDs under the same id.
-                sent = []
-                for entry in agent.log:
-                    self.assertEqual(("public", "GetBulkRequestPDU", 0, 3 if entry["oids"][0].startswith(
-                                      objects()[0]) else 4),
-                                     (entry["community"], entry["pdu"], entry["non_repeaters"],
-                                      entry["max_repetitions"]))
-                    if sent and sent[-1][0] == entry["id"]:
-                        self.assertEqual(sent[-1][1], entry["oids"])
-                        sent[-1][2] += 1
-                    else:
-                        sent.append([entry["id"], entry["oids"], 1])
-                self.assertEqual([[n, tries.get(n, 1)] for n in range(1, len(sent) + 1)],
-                                 [[n, count] for n, _, count in sent])
-                self.assertEqual(requests, [oids for _, oids, _ in sent]
+                self.assertEqual([("public", "GetBulkRequestPDU", 0, 3 if e["oids"][0].startswith(
+                    objects()[0]) else 4) for e in agent.log], [(e["community"], e["pdu"], e[
+                        "non_repeaters"], e["max_repetitions"]) for e in agent.log])
+                log = [(entry["id"], entry["oids"]) for entry in agent.log]
+                # Request ids 1, 2, 3, ...; a retry repeats its request's id and OIDs.
+                sent = [entry for k, entry in enumerate(log) if k == 0 or log[k - 1] != entry]
+                self.assertEqual(list(range(1, len(sent) + 1)), [n for n, _ in sent])
+                self.assertEqual({n: tries for n, _ in sent}, Counter(n for n, _ in log))
+                self.assertEqual(requests, [oids for _, oids in sent]
                                  if isinstance(requests, list) else len(sent))
 
     def test_texts_are_cut_at_511_characters(self):
@@ -101,13 +89,13 @@ class BadAgentTest(unittest.TestCase):
 
     def test_table_holds_100000_records_and_counts_the_rest(self):
         result = self.runs["bigtable"].result()[1]
-        tails = {1: " " * 26 + "big-policy \n", 2: "           10           1 first-class \n",
-                 100_000: "           20           2 last-stored-class \n"}
-        flat, tree = [], []
+        counters, flat, tree = {11: (1200, 3), 21: (4294967295, 0)}, [], []
         for k in range(1, 100_001):  # a chain: each object the parent of the next
-            label, tail = "PolicyMap(1)" if k == 1 else "ClassMap(2)", tails.get(k, " " * 26 + "\n")
-            flat.append("%9u %11u %12u %-17s %11u " % (1, k, k - 1, label, k) + tail)
-            tree.append("%-22s" % ("  " * (k > 1) + label) + tail)
+            label, config, text = ("ClassMap(2)", 2001, "voice (voice calls)") if k > 1 else (
+                "PolicyMap(1)", 1001, "in-policy (inbound traffic)")
+            tail = ("%13u %11u " % counters[k] if k in counters else " " * 26) + text
+            flat.append("%9u %11u %12u %-17s %11u " % (1, k, k - 1, label, config) + tail + "\n")
+            tree.append("%-22s" % ("  " * (k > 1) + label) + tail + " \n")
         self.assertEqual(report(100_000, "", flat, tree), result.stdout)
         self.assertEqual("galvetrin: the object table holds 100000 records; 10 more QoS objects "
                          "were not stored\n", result.stderr)

@@ -1,7 +1,7 @@
 // Fuzzes the path from a response's bindings to rows and listings: value rendering, the column
 // walk's grouping and guards, every stage's row handler, and both listings of what is stored.
-// Input: a byte choosing the stage, then bindings, each as column, OID form, sub-identifier
-// count, sub-identifiers, type, value length (2 bytes), value.
+// Input: a byte choosing the stage, then bindings: column, OID form, count of sub-identifiers,
+// sub-identifiers, type, value length (2 bytes), value.
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -41,15 +41,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Stage& stage = stages[byte() % std::size(stages)];
     netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_RESPONSE);
     while (at < size) {
-        // An OID below one of the stage's columns (the usual case), or one made up whole.
-        const char* column = stage.columns[byte() % stage.columns.size()];
-        const uint8_t form = byte();
+        // Below one of the stage's columns (the usual case), or made up whole.
         std::vector<oid> name(1, 0);
-        for (const char* c = column; (form & 1) == 0 && *c != '\0'; ++c) {
+        for (const char* c = stage.columns[byte() % stage.columns.size()]; *c != '\0'; ++c) {
             *c == '.' ? name.push_back(0) : void(name.back() = name.back() * 10 + (*c - '0'));
         }
-        for (size_t count = byte() % (MAX_OID_LEN + 8); count > 0 && name.size() < MAX_OID_LEN;
-             --count) {
+        const uint8_t form = byte();
+        name.resize((form & 1) != 0 ? 0 : name.size());
+        for (size_t n = byte() % (MAX_OID_LEN + 8); n > 0 && name.size() < MAX_OID_LEN; --n) {
             name.push_back((form & 2) != 0 ? oid{byte()} << 24 | byte() << 16 | byte() : byte());
         }
         const u_char type = byte();
@@ -58,8 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         at += length;
     }
     SnmpResponse response(pdu);
-    // A few records with small indices, so that name and statistics rows find something, and
-    // a small capacity, so that the policy objects fill it.
+    // Records with small indices, for name and statistics rows to find, in a table they can fill.
     QosObjectTable table(24);
     for (uint32_t i = 0; i < 8; ++i) {
         table.appendObject(i % 2, i, i, i + 1, i / 2);

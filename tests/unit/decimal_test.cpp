@@ -1,10 +1,7 @@
-// How value texts and OID index tails become numbers.
+// How value texts become numbers; the index tails of OID texts are read the same way.
 #include "collect/decimal.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
-#include <tuple>
 
 namespace {
 
@@ -21,24 +18,6 @@ TEST(Decimal, KeepsTheLow32Bits) {
         EXPECT_EQ(decimalToUnsigned(text), expected) << testing::PrintToString(text);
     }
     EXPECT_EQ(decimalToUnsigned64("18446744073709551615"), 18446744073709551615ULL);
-}
-
-TEST(Decimal, ScansTheIndexPair) {
-    const std::string prefix = "1.3.6.1.4.1.9.9.166.1.5.1.1.2.";
-    const std::tuple<std::string, bool, uint32_t, uint32_t> cases[] = {
-        {prefix + "4294967295.1062", true, 4294967295U, 1062},
-        {prefix + "4294967296.7", true, 0, 7},
-        {prefix + "1.2.3", true, 1, 2},  // what follows the second number is ignored
-        {prefix + "1062", false, 0, 0},
-        {prefix + "1062.", false, 0, 0},
-        {prefix + ".1", false, 0, 0},
-        {"1.3.6.1.4.1.9.9.166.1.5.1.1.3.1062.1", false, 0, 0}};
-    for (const auto& [text, matches, first, second] : cases) {
-        uint32_t a = 0;
-        uint32_t b = 0;
-        EXPECT_EQ(scanIndexPair(text, prefix, a, b), matches) << text;
-        EXPECT_TRUE(!matches || (a == first && b == second)) << text;
-    }
 }
 
 }  // namespace
