@@ -62,13 +62,11 @@ def tlv(tag, body):
 
 
 def ber(value):
-    """The contents of an INTEGER-like value, of an OID given as a tuple, or octets."""
+    """The contents of an integer, of an OID given as a tuple (sub-identifiers in base 128, the
+    high bit set in all but the last digit), or octets."""
     if isinstance(value, tuple):
-        digits = [40 * value[0] + value[1]]
-        for subid in value[2:]:
-            digits += [0x80 | subid >> 7 * k & 0x7F for k in range(4, 0, -1) if subid >> 7 * k]
-            digits.append(subid & 0x7F)
-        return bytes(digits)
+        return bytes([40 * value[0] + value[1]] + [(k > 0) << 7 | subid >> 7 * k & 0x7F for subid
+                      in value[2:] for k in range(4, -1, -1) if k == 0 or subid >> 7 * k])
     return value if isinstance(value, bytes) else value.to_bytes(
         (value.bit_length() + 8) // 8, "big", signed=True)
 

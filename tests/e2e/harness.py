@@ -1,6 +1,5 @@
-"""Agents on loopback for the end-to-end tests, and the tool's runs against them. The tool
-always uses port 161, so each agent has an address of its own: CTest gives each test file an
-octet; its agent listens on NET.0.OCTET, the agents it starts per run on NET.n.OCTET."""
+"""Agents on loopback and the tool's runs against them. The tool always uses port 161, so each
+agent has its own address: NET.0.OCTET for the test file's agent, NET.n.OCTET for others."""
 
 import json
 import os
@@ -11,8 +10,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT, CASES = os.path.join(HERE, "..", ".."), os.path.join(HERE, "cases")
-TOOL = os.environ.get("GALVETRIN", "galvetrin")
-NET, OCTET = os.environ["GALVETRIN_TEST_NET"], os.environ["GALVETRIN_TEST_OCTET"]
+TOOL, NET, OCTET = (os.environ["GALVETRIN" + name] for name in ("", "_TEST_NET", "_TEST_OCTET"))
 ADDRESS = "%s.0.%s" % (NET, OCTET)
 sys.path.insert(0, os.path.join(ROOT, "scripts"))
 from simulated_agent import SimulatedAgent, V3User  # noqa: E402,F401

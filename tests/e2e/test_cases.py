@@ -1,9 +1,8 @@
-"""Whole runs as data. Each folder under cases/ holds the agent's data (agent.snmprec; `router`,
-a data file's path from the repository's root; `mode`, a mode of the bad agent; or none),
-`args` (one run per line), the whole expected standard output `stdout.out`, and `stderr.txt`
-and `exit` where they are not empty and 0. ADDRESS stands for the agent's address.
-And walks recorded from real switches (../shared/fixtures/real beside the repository, never
-copied into it): each QoS object listed once in each listing."""
+"""Whole runs as data: each folder in cases/ holds the agent's data (agent.snmprec; `router`, a
+data file's path from the repository's root; `mode`, a bad agent's mode; or none), `args` (a
+run per line), the whole expected `stdout.out`, and `stderr.txt` and `exit` unless empty and 0.
+ADDRESS stands for the agent's address. And the walks recorded from real switches beside the
+repository (never copied into it): each QoS object listed once in each listing."""
 
 import contextlib
 import glob

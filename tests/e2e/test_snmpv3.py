@@ -2,7 +2,6 @@
 transform gives the SNMPv2c report; wrong credentials fail every stage. The failing runs wait
 out each stage's time-out and retries, so they start first and run side by side."""
 
-import shutil
 import subprocess
 import unittest
 
@@ -23,10 +22,8 @@ class SnmpV3Test(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.agent = SimulatedAgent(read(ROOT, "scripts", "routers", "classic.snmprec"), ADDRESS,
-                                   v3_users=USERS + [BLUMENTHAL])
-        cls.agent.start()
-        cls.addClassCleanup(cls.agent.stop)
+        cls.enterClassContext(SimulatedAgent(read(ROOT, "scripts", "routers", "classic.snmprec"),
+                                             ADDRESS, v3_users=USERS + [BLUMENTHAL]))
         cls.failing = [subprocess.Popen(["galvetrin", ADDRESS, *args], executable=TOOL, text=True,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
                        for args in FAILURES]
@@ -43,17 +40,9 @@ class SnmpV3Test(unittest.TestCase):
     def test_wrong_credentials_fail_every_stage(self):
         expected = read(CASES, "snmpv1", "stdout.out").replace("ADDRESS", ADDRESS)
         for args, process in zip(FAILURES, self.failing):
-            stdout, stderr = process.communicate(timeout=300)
-            self.assertEqual((expected, 0), (stdout, process.returncode), args)
-            self.assertLessEqual(len(stderr.splitlines()), 1, stderr)  # the library's complaint
-
-    @unittest.skipIf(shutil.which("valgrind") is None or b"__asan_init" in open(TOOL, "rb").read(),
-                     "needs valgrind and a build without sanitizers")
-    def test_3des_run_is_clean_under_memcheck(self):
-        result = subprocess.run(["valgrind", "--error-exitcode=99", "--leak-check=full",
-                                 "--errors-for-leak-kinds=definite", TOOL, ADDRESS,
-                                 *USERS[7].tool_args()], capture_output=True, text=True)
-        self.assertEqual((0, self.report), (result.returncode, result.stdout), result.stderr)
+            stdout, stderr = process.communicate(timeout=300)  # at most the library's complaint:
+            self.assertEqual((expected, 0, True), (stdout, process.returncode,
+                                                   len(stderr.splitlines()) <= 1), (args, stderr))
 
 
 if __name__ == "__main__":
