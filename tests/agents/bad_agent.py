@@ -108,13 +108,14 @@ def answer(mode, data, community, request_id, oids, repetitions):
 
 def main(address, mode, log_path):
     data = data_set(mode)
-    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as sock, open(log_path, "w", 1) as log:
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as sock:
         sock.bind((address, 161))
         sock.settimeout(300)
+        log = open(log_path, "w", 1)  # once bound: the test's sign to start
         while True:
             datagram, peer = sock.recvfrom(65535)
             message = decoder.decode(datagram, asn1Spec=v2c.Message())[0]
-            pdu, oids = v2c.apiMessage.getPDU(message), []
+            pdu = v2c.apiMessage.getPDU(message)
             entry = {"id": int(pdu["request-id"]), "community": str(message["community"]),
                      "pdu": pdu.__class__.__name__, "non_repeaters": int(pdu["non-repeaters"]),
                      "max_repetitions": int(pdu["max-repetitions"]), "oids": [
