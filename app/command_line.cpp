@@ -17,6 +17,8 @@ enum class Effect {
     authProtocol,
     privProtocol,
     highCapacity,
+    format,
+    fast,
 };
 
 struct Option {
@@ -50,6 +52,9 @@ constexpr Option options[] = {
     {"-aes192", Effect::privProtocol, 4},
     {"-aes256", Effect::privProtocol, 5},
     {"-hc", Effect::highCapacity, 0},
+    {"-json", Effect::format, static_cast<int32_t>(OutputFormat::json)},
+    {"-metrics", Effect::format, static_cast<int32_t>(OutputFormat::metrics)},
+    {"-fast", Effect::fast, 0},
 };
 
 char lowerAscii(char c) {
@@ -121,6 +126,12 @@ bool readCommandLine(int argc, const char* const* argv, SnmpTargetSettings& sett
             case Effect::highCapacity:
                 runOptions.highCapacity = true;
                 break;
+            case Effect::format:
+                runOptions.format = static_cast<OutputFormat>(option->code);
+                break;
+            case Effect::fast:
+                runOptions.fast = true;
+                break;
             case Effect::version:
                 settings.versionCode = option->code;
                 break;
@@ -157,5 +168,8 @@ void printUsage(const char* programName) {
     std::printf("\t\t-aes192 = SNMP v3 AES192 encryption\n");
     std::printf("\t\t-aes256 = SNMP v3 AES256 encryption\n");
     std::printf("\t\t-hc = 64-bit class counters\n");
+    std::printf("\t\t-json = print one JSON document\n");
+    std::printf("\t\t-metrics = print Prometheus metrics\n");
+    std::printf("\t\t-fast = larger requests, several at once\n");
     std::printf("\t\t-d = Debug mode\n");
 }

@@ -5,10 +5,15 @@
 
 #include "snmp/target.h"
 
+// What standard output carries: the text report, or one document for programs.
+enum class OutputFormat { text, json, metrics };
+
 // What the command line asks of a run beyond the agent's settings.
 struct RunOptions {
     int32_t debug = 0;          // -d
     bool highCapacity = false;  // -hc: the 64-bit class counters
+    bool fast = false;          // -fast: larger requests, several in flight
+    OutputFormat format = OutputFormat::text;
 };
 
 // Fills `settings` and `options` from the arguments. Returns false when the usage text is due:

@@ -1,6 +1,6 @@
-// The object table and both listings on 100,000 records shaped like a provider edge router:
-// appending, the three lookups the stages and the report use, and each listing printed to
-// /dev/null.
+// The object table, both listings and both documents on 100,000 records shaped like a provider
+// edge router: appending, the three lookups the stages and the report use, and each listing
+// and document printed to /dev/null.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -8,7 +8,10 @@
 #include <vector>
 
 #include "collect/object_table.h"
+#include "collect/run_record.h"
+#include "report/json_document.h"
 #include "report/listing.h"
+#include "report/metrics_document.h"
 
 namespace {
 
@@ -107,6 +110,10 @@ void countAll(QosObjectTable& table) {
             QosObjectRecord* record = table.findByPolicyObject(o.policyNum, o.objectIndex);
             record->prePolicyPkts = row % 4 == 0 ? 0 : 4'000'000'000U - row * 7919U;
             record->droppedPkts = row % 3 == 0 ? row : 0;
+            for (uint32_t kind = 0; kind < ClassCounters::kindCount; ++kind) {
+                record->counters.set(static_cast<ClassCounters::Kind>(kind),
+                                     6'000'000'000ULL * (kind + 1) + row);
+            }
             ++row;
         }
     }
@@ -159,8 +166,8 @@ void BM_Children(benchmark::State& state) {
     for (auto _ : state) {
         uint32_t children = 0;
         for (uint32_t r = 0; r < table.recordCount(); ++r) {
-            for (uint32_t i = table.firstChild(table.record(r).objectIndex);
-                 i != QosObjectTable::none; i = table.nextSibling(i)) {
+            for (uint32_t i = table.firstChild(r); i != QosObjectTable::none;
+                 i = table.nextSibling(i)) {
                 ++children;
             }
         }
@@ -170,12 +177,12 @@ void BM_Children(benchmark::State& state) {
 }
 BENCHMARK(BM_Children)->Unit(benchmark::kMillisecond);
 
-template <void (*printListing)(const QosObjectTable&, uint32_t, FILE*)>
+template <void (*printListing)(const QosObjectTable&, FILE*)>
 void BM_Listing(benchmark::State& state) {
     const QosObjectTable& table = filledTable();
     FILE* devNull = std::fopen("/dev/null", "w");
     for (auto _ : state) {
-        printListing(table, 0, devNull);
+        printListing(table, devNull);
         std::fflush(devNull);
     }
     std::fclose(devNull);
@@ -183,6 +190,43 @@ void BM_Listing(benchmark::State& state) {
 }
 BENCHMARK(BM_Listing<printFlatListing>)->Name("BM_FlatListing")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Listing<printTreeListing>)->Name("BM_TreeListing")->Unit(benchmark::kMillisecond);
+
+// Every policy of the router attached to an interface of its own.
+const RunRecord& attachedPolicies() {
+    static const RunRecord run = [] {
+        RunRecord record;
+        record.agent = "192.0.2.1";
+        for (const Object& o : router().objects) {
+            if (o.parentObject == 0) {
+                record.servicePolicies.push_back(
+                    {o.policyNum, 2, o.policyNum / 16, 1,
+                     "GigabitEthernet0/0/0." + std::to_string(o.policyNum)});
+            }
+        }
+        for (const char* stage : {"servicePolicies", "objects", "policyMapNames", "classMapNames",
+                                  "matchStatements", "classCounters", "interfaceNames"}) {
+            record.stages.push_back({stage, ""});
+        }
+        return record;
+    }();
+    return run;
+}
+
+template <void (*writeDocument)(const QosObjectTable&, const RunRecord&, FILE*)>
+void BM_Document(benchmark::State& state) {
+    const QosObjectTable& table = filledTable();
+    FILE* devNull = std::fopen("/dev/null", "w");
+    for (auto _ : state) {
+        writeDocument(table, attachedPolicies(), devNull);
+        std::fflush(devNull);
+    }
+    std::fclose(devNull);
+    state.SetItemsProcessed(state.iterations() * fullTable);
+}
+BENCHMARK(BM_Document<writeJsonDocument>)->Name("BM_JsonDocument")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Document<writeMetricsDocument>)
+    ->Name("BM_MetricsDocument")
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -20,7 +20,8 @@ POLICY_MAP, CLASS_MAP, MATCH_STATEMENT = 1, 2, 3
 QUEUEING, RANDOM_DETECT, TRAFFIC_SHAPING, POLICE, SET = 4, 5, 6, 7, 8
 
 # snmprec type codes
-INTEGER, OCTET_STRING, COUNTER32, UNSIGNED32 = 2, 4, 65, 66
+INTEGER, OCTET_STRING, COUNTER32, UNSIGNED32, COUNTER64 = 2, 4, 65, 66, 70
+IF_NAME = "1.3.6.1.2.1.31.1.1.1.1"
 
 SUBINTERFACE = 2
 INPUT, OUTPUT = 1, 2
@@ -209,6 +210,8 @@ def records(router, catalogue, rng):
     def add(oid, kind, value):
         lines.append((tuple(int(part) for part in oid.split(".")), "%s|%d|%s" % (oid, kind, value)))
 
+    for interface in sorted({interface for _, interface, _ in router.services}):
+        add("%s.%d" % (IF_NAME, interface), OCTET_STRING, "Gi0/0/0.%d" % interface)
     for policy, interface, direction in router.services:
         add("%s.1.1.1.2.%d" % (QOS, policy), INTEGER, SUBINTERFACE)
         add("%s.1.1.1.3.%d" % (QOS, policy), INTEGER, direction)
@@ -222,6 +225,16 @@ def records(router, catalogue, rng):
             pre_policy, dropped = counter32(rng)
             add("%s.15.1.1.2.%s" % (QOS, row), COUNTER32, pre_policy)
             add("%s.15.1.1.13.%s" % (QOS, row), COUNTER32, dropped)
+            # The 64-bit columns the documents read, past 2^32 where the 32-bit ones wrapped.
+            packets = pre_policy + (index % 3 << 32)
+            for column, kind, value in ((3, COUNTER64, packets), (6, COUNTER64, packets * 400),
+                                        (7, UNSIGNED32, pre_policy % 1_000_000_000),
+                                        (10, COUNTER64, (packets - dropped) * 400),
+                                        (11, UNSIGNED32, pre_policy % 900_000_000),
+                                        (14, COUNTER64, dropped), (17, COUNTER64, dropped * 400),
+                                        (18, UNSIGNED32, dropped % 1_000_000),
+                                        (21, COUNTER64, dropped // 10)):
+                add("%s.15.1.1.%d.%s" % (QOS, column, row), kind, value)
     for table, configs, second_type in (("6", catalogue.policy_maps, OCTET_STRING),
                                         ("7", catalogue.class_maps, OCTET_STRING),
                                         ("8", catalogue.matches, INTEGER)):

@@ -16,6 +16,7 @@ as the tool loads none), in two ways:
 """
 
 import argparse
+import heapq
 import os
 import selectors
 import shutil
@@ -44,15 +45,19 @@ FIGURES = ("requests", "wall s", "CPU s", "peak RSS MB", "agent CPU s")
 
 
 class CountingProxy:
-    """Forwards UDP datagrams from any client to the agent and back, counting requests."""
+    """Forwards UDP datagrams from any client to the agent and back, counting requests. With a
+    delay, every datagram goes on that many seconds after it came, each way: a WAN's latency."""
 
-    def __init__(self, listen, agent):
+    def __init__(self, listen, agent, delay=0.0):
         self.agent = (agent, SNMP_PORT)
+        self.delay = delay
         self.front = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
         self.front.bind((listen, SNMP_PORT))
         self.selector = selectors.DefaultSelector()
         self.selector.register(self.front, selectors.EVENT_READ)
         self.upstream = {}  # client address -> socket towards the agent
+        self.due = []  # heap of (time, sequence, socket, datagram, address or None)
+        self.sent = 0
         self.lock = threading.Lock()
         self.requests = 0
         self.running = True
@@ -61,14 +66,26 @@ class CountingProxy:
 
     def serve(self):
         while self.running:
-            for key, _ in self.selector.select(timeout=0.2):
+            wait = min(0.2, max(0.0, self.due[0][0] - time.monotonic())) if self.due else 0.2
+            for key, _ in self.selector.select(timeout=wait):
                 data, source = key.fileobj.recvfrom(65535)
                 with self.lock:
                     if key.fileobj is self.front:
                         self.requests += 1
-                        self.towards_agent(source).send(data)
+                        self.forward(self.towards_agent(source), data, None)
                     else:
-                        self.front.sendto(data, key.data)
+                        self.forward(self.front, data, key.data)
+            now = time.monotonic()
+            while self.due and self.due[0][0] <= now:
+                _, _, sock, data, address = heapq.heappop(self.due)
+                try:
+                    sock.sendto(data, address) if address else sock.send(data)
+                except OSError:
+                    pass  # towards a client that has ended
+
+    def forward(self, sock, data, address):
+        self.sent += 1
+        heapq.heappush(self.due, (time.monotonic() + self.delay, self.sent, sock, data, address))
 
     def towards_agent(self, client):
         sock = self.upstream.get(client)

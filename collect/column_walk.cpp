@@ -6,14 +6,13 @@
 #include <cstdio>
 
 #include "collect/debug.h"
+#include "collect/progress.h"
 #include "snmp/target.h"
 
 uint32_t requestCounter = 1;
+bool printWalkFailures = true;
 
 namespace {
-
-constexpr long exchangeTimeoutMicroseconds = 5'000'000;
-constexpr int exchangeRetries = 2;
 
 bool isException(const netsnmp_variable_list& variable) {
     return variable.type == SNMP_NOSUCHOBJECT || variable.type == SNMP_NOSUCHINSTANCE ||
@@ -40,6 +39,18 @@ ColumnWalk::ColumnWalk(std::span<const char* const> columns) {
         columns_.push_back({column, parseOid(column)});
     }
     prefix_ = columns_.front().text + ".";
+}
+
+void ColumnWalk::startAt(uint32_t first) {
+    for (Column& column : columns_) {
+        column.text += "." + std::to_string(first);
+        column.name.push_back(first);
+    }
+}
+
+void ColumnWalk::endBefore(uint32_t bound) {
+    bound_ = parseOid(prefix_.substr(0, prefix_.size() - 1));
+    bound_.push_back(bound);
 }
 
 void ColumnWalk::addRequestBindings(netsnmp_pdu* pdu) const {
@@ -72,6 +83,12 @@ bool ColumnWalk::takeGroups(SnmpResponse& response, const RowHandler& handler) {
             debugPrint("OID%d: %s = %s\n", k + 1, text.c_str(), group[k]->valueText().c_str());
         }
         const netsnmp_variable_list& firstColumn = *group[0]->variable();
+        // The next range's walk takes this group, with every test below.
+        if (!bound_.empty() && snmp_oid_compare(firstColumn.name, firstColumn.name_length,
+                                                bound_.data(), bound_.size()) >= 0) {
+            reachedBound_ = true;
+            return false;
+        }
         if (!fits || !columns_[0].text.starts_with(prefix_) || isException(firstColumn) ||
             !advances(firstColumn)) {
             return false;
@@ -85,39 +102,57 @@ bool ColumnWalk::takeGroups(SnmpResponse& response, const RowHandler& handler) {
     return true;
 }
 
-WalkOutcome bulkColumnWalk(SnmpTarget& target, std::span<const char* const> columns,
-                           long maxRepetitions, const RowHandler& handler) {
+std::string failureLine(const SnmpTarget& target, const SnmpResponse* response) {
+    const std::string noPacket = "No packet returned from " + target.settings().agentName + ".";
+    if (response == nullptr) {
+        return noPacket;
+    }
+    return noPacket + "  Error code: " + std::to_string(response->errorCode());
+}
+
+void printWalkFailure(const std::string& failure) {
+    if (printWalkFailures) {
+        clearProgressLine();
+        std::printf("%s\n", failure.c_str());
+    }
+}
+
+std::unique_ptr<SnmpResponse> exchange(SnmpRequest& request, SnmpTarget& target,
+                                       std::string& failure) {
+    target.setExchangeLimits(exchangeTimeoutMicroseconds, exchangeRetries);
+    if (debugMode != 0) {
+        std::fflush(debugOut);  // show the half line while the request blocks
+    }
+    std::unique_ptr<SnmpResponse> response = request.send();
+    if (response && response->errorCode() == 0) {
+        debugPrint("Packet returned...");
+        debugPrint("OIDs returned: %u\n", static_cast<unsigned>(response->bindingCount()));
+        return response;
+    }
+    failure = failureLine(target, response.get());
+    printWalkFailure(failure);
+    return nullptr;
+}
+
+WalkOutcome bulkColumnWalk(SnmpTarget& target, const char* stage,
+                           std::span<const char* const> columns, long maxRepetitions,
+                           const RowHandler& handler) {
     ColumnWalk walk(columns);
     WalkOutcome outcome;
     const RowHandler counted = [&](Row row) {
         ++outcome.rows;
         handler(row);
     };
-    const char* agent = target.settings().agentName.c_str();
-    for (bool going = true; going;) {
+    WalkProgress progress(stage);
+    uint64_t requests = 0;
+    for (bool going = true; going; progress.update(outcome.rows, ++requests)) {
         SnmpRequest request(target, requestCounter++);
         walk.addRequestBindings(request.pdu());
-        target.setExchangeLimits(exchangeTimeoutMicroseconds, exchangeRetries);
         request.pdu()->non_repeaters = 0;
         request.pdu()->max_repetitions = maxRepetitions;
         debugPrint("Sending BULK CBWFQ packet...");
-        if (debugMode != 0) {
-            std::fflush(stdout);  // show the half line while the request blocks
-        }
-        const std::unique_ptr<SnmpResponse> response = request.send();
-        if (!response) {
-            std::printf("No packet returned from %s.\n", agent);
-            outcome.failed = true;
-        } else if (response->errorCode() != 0) {
-            std::printf("No packet returned from %s.  Error code: %u\n", agent,
-                        static_cast<unsigned>(response->errorCode()));
-            outcome.failed = true;
-        } else {
-            debugPrint("Packet returned...");
-            debugPrint("OIDs returned: %u\n", static_cast<unsigned>(response->bindingCount()));
-            going = walk.takeGroups(*response, counted);
-        }
-        going = going && !outcome.failed;
+        const std::unique_ptr<SnmpResponse> response = exchange(request, target, outcome.failure);
+        going = response && walk.takeGroups(*response, counted);
     }
     return outcome;
 }

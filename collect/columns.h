@@ -6,6 +6,12 @@ inline constexpr const char* servicePolicyColumns[] = {
     "1.3.6.1.4.1.9.9.166.1.1.1.1.3",  // cbQosPolicyDirection
     "1.3.6.1.4.1.9.9.166.1.1.1.1.4",  // cbQosIfIndex
 };
+// The same walk with the interface type, for the documents.
+inline constexpr const char* servicePolicyTypedColumns[] = {
+    "1.3.6.1.4.1.9.9.166.1.1.1.1.3",  // cbQosPolicyDirection
+    "1.3.6.1.4.1.9.9.166.1.1.1.1.4",  // cbQosIfIndex
+    "1.3.6.1.4.1.9.9.166.1.1.1.1.2",  // cbQosIfType
+};
 inline constexpr const char* policyObjectColumns[] = {
     "1.3.6.1.4.1.9.9.166.1.5.1.1.2",  // cbQosConfigIndex
     "1.3.6.1.4.1.9.9.166.1.5.1.1.3",  // cbQosObjectsType

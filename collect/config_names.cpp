@@ -10,9 +10,9 @@ namespace {
 // The prefix of all three tables' first column is 30 characters long.
 constexpr size_t configNamePrefixLength = 30;
 
-void walkConfigNames(SnmpTarget& target, QosObjectTable& table,
-                     std::span<const char* const> columns) {
-    bulkColumnWalk(target, columns, 4, [&](Row row) { storeConfigNameRow(table, row); });
+WalkOutcome walkConfigNames(ColumnWalker& walker, QosObjectTable& table, const char* stage,
+                            std::span<const char* const> columns) {
+    return walker.walk(stage, columns, 4, [&](Row row) { storeConfigNameRow(table, row); });
 }
 }  // namespace
 
@@ -27,20 +27,24 @@ void storeConfigNameRow(QosObjectTable& table, Row row) {
     }
 }
 
-void collectPolicyMapNames(SnmpTarget& target, QosObjectTable& table) {
+WalkOutcome collectPolicyMapNames(ColumnWalker& walker, QosObjectTable& table) {
     debugPrint("Starting Policy name collection\n");
-    walkConfigNames(target, table, policyMapColumns);
+    const WalkOutcome outcome = walkConfigNames(walker, table, "policyMapNames", policyMapColumns);
     debugPrint("Finished Policy name collection\n");
+    return outcome;
 }
 
-void collectClassMapNames(SnmpTarget& target, QosObjectTable& table) {
+WalkOutcome collectClassMapNames(ColumnWalker& walker, QosObjectTable& table) {
     debugPrint("Starting ClassMap name collection\n");
-    walkConfigNames(target, table, classMapColumns);
+    const WalkOutcome outcome = walkConfigNames(walker, table, "classMapNames", classMapColumns);
     debugPrint("Finished ClassMap name collection\n\n");
+    return outcome;
 }
 
-void collectMatchStatements(SnmpTarget& target, QosObjectTable& table) {
+WalkOutcome collectMatchStatements(ColumnWalker& walker, QosObjectTable& table) {
     debugPrint("Starting Queue Match Statements collection\n");
-    walkConfigNames(target, table, matchStatementColumns);
+    const WalkOutcome outcome =
+        walkConfigNames(walker, table, "matchStatements", matchStatementColumns);
     debugPrint("Finished Queue Match Statements collection\n\n");
+    return outcome;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 int32_t debugMode = 0;
+FILE* debugOut = stdout;
 
 void debugPrint(const char* format, ...) {
     if (debugMode == 0) {
@@ -11,6 +12,6 @@ void debugPrint(const char* format, ...) {
     }
     va_list arguments;
     va_start(arguments, format);
-    std::vprintf(format, arguments);
+    std::vfprintf(debugOut, format, arguments);
     va_end(arguments);
 }

@@ -7,11 +7,41 @@
 // under every policy map.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+// The class statistics the documents carry. A counter the router does not give stays absent.
+class ClassCounters {
+  public:
+    enum Kind {
+        prePolicyPackets,
+        prePolicyBytes,
+        prePolicyBitRate,
+        postPolicyBytes,
+        postPolicyBitRate,
+        droppedPackets,
+        droppedBytes,
+        dropBitRate,
+        noBufferDroppedPackets,
+        kindCount,
+    };
+
+    void set(Kind kind, uint64_t value) {
+        values_[kind] = value;
+        present_ |= 1U << kind;
+    }
+    bool has(Kind kind) const { return (present_ & (1U << kind)) != 0; }
+    uint64_t value(Kind kind) const { return values_[kind]; }
+    bool any() const { return present_ != 0; }
+
+  private:
+    std::array<uint64_t, kindCount> values_{};
+    uint16_t present_ = 0;
+};
 
 struct QosObjectRecord {
     static constexpr size_t textSize = 512;  // at most 511 characters and the NUL
@@ -27,6 +57,7 @@ struct QosObjectRecord {
     std::string description;
     uint64_t prePolicyPkts = 0;
     uint64_t droppedPkts = 0;
+    ClassCounters counters;  // the documents' counters; the listings show the two above
 
     // Replaces both texts, each cut to its first 511 characters.
     void setTexts(std::string_view newName, std::string_view newDescription);

@@ -23,11 +23,11 @@ bool storePolicyObjectRow(QosObjectTable& table, Row row) {
                               decimalToUnsigned(row[2]->valueText()));
 }
 
-void collectPolicyObjects(SnmpTarget& target, QosObjectTable& table) {
+WalkOutcome collectPolicyObjects(ColumnWalker& walker, QosObjectTable& table) {
     debugPrint("Starting Policy collection\n");
     table.clearTable();
     uint32_t unstoredRows = 0;
-    bulkColumnWalk(target, policyObjectColumns, 3, [&](Row row) {
+    const WalkOutcome outcome = walker.walk("objects", policyObjectColumns, 3, [&](Row row) {
         if (!storePolicyObjectRow(table, row)) {
             ++unstoredRows;
         }
@@ -40,4 +40,5 @@ void collectPolicyObjects(SnmpTarget& target, QosObjectTable& table) {
                      "not stored\n",
                      table.capacity(), unstoredRows);
     }
+    return outcome;
 }

@@ -9,15 +9,12 @@
 namespace {
 constexpr std::string_view queueStatsPrefix = "1.3.6.1.4.1.9.9.166.1.15.1.1.2.";
 constexpr std::string_view queueStats64Prefix = "1.3.6.1.4.1.9.9.166.1.15.1.1.3.";
-
-// A Counter64 is read whole; any other value as every other number is read.
-uint64_t counterValue(ResponseBinding& binding) {
-    const netsnmp_variable_list* variable = binding.variable();
-    return variable != nullptr && variable->type == ASN_COUNTER64
-               ? decimalToUnsigned64(binding.valueText())
-               : decimalToUnsigned(binding.valueText());
-}
 }  // namespace
+
+uint64_t counterValue(ResponseBinding& binding) {
+    return binding.type() == ASN_COUNTER64 ? decimalToUnsigned64(binding.valueText())
+                                           : decimalToUnsigned(binding.valueText());
+}
 
 void storeQueueStatsRow(QosObjectTable& table, Row row, bool highCapacity) {
     uint32_t policyIndex = 0;
@@ -39,12 +36,13 @@ void storeQueueStatsRow(QosObjectTable& table, Row row, bool highCapacity) {
     }
 }
 
-WalkOutcome collectQueueStats(SnmpTarget& target, QosObjectTable& table, bool highCapacity) {
+WalkOutcome collectQueueStats(ColumnWalker& walker, QosObjectTable& table, bool highCapacity) {
     debugPrint("Starting queue stats collection\n");
     const std::span<const char* const> columns =
         highCapacity ? std::span(queueStats64Columns) : std::span(queueStatsColumns);
-    const WalkOutcome outcome = bulkColumnWalk(
-        target, columns, 4, [&](Row row) { storeQueueStatsRow(table, row, highCapacity); });
+    const WalkOutcome outcome = walker.walk("classCounters", columns, 4, [&](Row row) {
+        storeQueueStatsRow(table, row, highCapacity);
+    });
     debugPrint("Finished queue stats collection\n\n");
     return outcome;
 }

@@ -1,10 +1,11 @@
 #include "report/listing.h"
 
+#include "report/qos_tree.h"
+
 #include <charconv>
 #include <iterator>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace {
 
@@ -130,48 +131,18 @@ void printTreeLine(const QosObjectRecord& record, Line& line, FILE* out) {
     line.write(out);
 }
 
-// Depth first, pre-order from the top level: each record, then at once its children (the
-// table's rule: same policy instance, first record of a (policy, object) pair). A record
-// already on the current path is skipped with its subtree, so parent links that loop inside
-// one policy still give a finite listing. The path is an explicit stack: a chain of 100,000
-// nested records must not exhaust the call stack.
-template <typename PrintRecord>
-void descend(const QosObjectTable& table, PrintRecord printRecord) {
-    struct Step {
-        uint32_t record;
-        uint32_t nextSibling;
-    };
-    std::vector<Step> path;
-    std::vector<bool> onPath(table.recordCount(), false);
-    uint32_t candidate = table.firstTopLevel();
-    for (;;) {
-        while (candidate != QosObjectTable::none && onPath[candidate]) {
-            candidate = table.nextSibling(candidate);
-        }
-        if (candidate != QosObjectTable::none) {
-            const QosObjectRecord& record = table.record(candidate);
-            printRecord(record);
-            onPath[candidate] = true;
-            path.push_back({candidate, table.nextSibling(candidate)});
-            candidate = table.firstChild(candidate);
-        } else if (!path.empty()) {
-            onPath[path.back().record] = false;
-            candidate = path.back().nextSibling;
-            path.pop_back();
-        } else {
-            return;
-        }
-    }
-}
-
 }  // namespace
 
 void printFlatListing(const QosObjectTable& table, FILE* out) {
     Line line;
-    descend(table, [&](const QosObjectRecord& r) { printFlatRow(r, line, out); });
+    walkTree(
+        table, [&](uint32_t r, auto) { printFlatRow(table.record(r), line, out); },
+        [](uint32_t) {});
 }
 
 void printTreeListing(const QosObjectTable& table, FILE* out) {
     Line line;
-    descend(table, [&](const QosObjectRecord& r) { printTreeLine(r, line, out); });
+    walkTree(
+        table, [&](uint32_t r, auto) { printTreeLine(table.record(r), line, out); },
+        [](uint32_t) {});
 }

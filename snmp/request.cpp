@@ -54,8 +54,8 @@ ResponseBinding& SnmpResponse::binding(int32_t index) {
     return bindings_[static_cast<size_t>(index - 1)];
 }
 
-SnmpRequest::SnmpRequest(SnmpTarget& target, uint32_t requestId)
-    : pdu_(snmp_pdu_create(SNMP_MSG_GETBULK)), target_(target) {
+SnmpRequest::SnmpRequest(SnmpTarget& target, uint32_t requestId, int command)
+    : pdu_(snmp_pdu_create(command)), target_(target) {
     pdu_->reqid = static_cast<long>(requestId);
     if (target_.settings().versionCode < 2) {
         const std::string& community = target_.settings().communityString;
@@ -87,4 +87,13 @@ std::unique_ptr<SnmpResponse> SnmpRequest::send() {
         return nullptr;
     }
     return std::make_unique<SnmpResponse>(reply);
+}
+
+bool SnmpRequest::sendWithoutWaiting(snmp_callback callback, void* magic) {
+    if (target_.session() == nullptr) {
+        return false;
+    }
+    // snmp_sess_async_send frees the PDU once sent and leaves a refused one to the caller.
+    sent_ = snmp_sess_async_send(target_.session(), pdu_, callback, magic) != 0;
+    return sent_;
 }

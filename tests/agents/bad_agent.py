@@ -88,6 +88,11 @@ def answer(mode, data, community, request_id, oids, repetitions):
         return []
     if oids[0] == OBJECTS + (2,) and mode in ("partial", "toomany"):
         rows = rows[:7] if mode == "partial" else bulk(data, oids, 5)  # a part row; 5 rows
+    if mode == "sluggish":  # a walk of three requests takes more than a second
+        time.sleep(0.5)
+    if mode == "toobig" and repetitions > 5 or (  # -fast: the range walk of policy 2
+            mode == "latepolicy" and OBJECTS + (2, 2) <= oids[0] < OBJECTS + (3,)):
+        status = 1 if mode == "toobig" else 5
     if oids[0] == FAULT:
         if mode == "slow":
             time.sleep(4)

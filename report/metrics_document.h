@@ -1,0 +1,11 @@
+// The class counters as Prometheus metrics (text exposition format 0.0.4), each series
+// labelled with its interface, direction, policy and the path of names down to its class,
+// and a series per stage saying whether it ran to its end.
+#pragma once
+
+#include <cstdio>
+
+#include "collect/object_table.h"
+#include "collect/run_record.h"
+
+void writeMetricsDocument(const QosObjectTable& table, const RunRecord& run, FILE* out);

@@ -1,0 +1,50 @@
+#include "report/qos_tree.h"
+
+TreePlace placeOf(const QosObjectTable& table, std::span<const uint32_t> ancestors,
+                  uint32_t record) {
+    TreePlace place;
+    const auto visit = [&](uint32_t index) {
+        const QosObjectRecord& r = table.record(index);
+        if (!place.path.empty()) {
+            place.path += '/';
+        }
+        place.path += r.name;
+        if (r.objectType == policyMapType) {
+            place.policy = r.name;
+        }
+    };
+    for (uint32_t ancestor : ancestors) {
+        visit(ancestor);
+    }
+    visit(record);
+    return place;
+}
+
+namespace {
+template <size_t size>
+std::optional<std::string_view> nameOf(const std::string_view (&names)[size], uint32_t code) {
+    if (code >= 1 && code < size) {
+        return names[code];
+    }
+    return std::nullopt;
+}
+}  // namespace
+
+std::optional<std::string_view> directionName(uint32_t direction) {
+    static constexpr std::string_view names[] = {{}, "input", "output"};
+    return nameOf(names, direction);
+}
+
+std::optional<std::string_view> interfaceTypeName(uint32_t ifType) {
+    static constexpr std::string_view names[] = {
+        {}, "mainInterface", "subInterface", "frDLCI", "atmPVC", "controlPlane", "vlanPort", "evc"};
+    return nameOf(names, ifType);
+}
+
+std::optional<std::string_view> objectTypeName(uint32_t objectType) {
+    static constexpr std::string_view names[] = {
+        {},         "policyMap",    "classMap",       "matchStatement",
+        "queueing", "randomDetect", "trafficShaping", "police",
+        "set",      "compression"};
+    return nameOf(names, objectType);
+}

@@ -1,0 +1,62 @@
+// The hierarchy of the object table as every writer shows it: depth first from the top level,
+// each record's children (same policy instance, parent = its object index) in table order.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "collect/object_table.h"
+
+// Calls enter(record, ancestors) for each record reached, `ancestors` being the records above
+// it with the top-level one first, and leave(record) once its subtree is done. A record already
+// on the path is skipped with its subtree, so parent links that loop inside one policy still
+// end. The path is an explicit stack: a chain of 100,000 nested records must not exhaust the
+// call stack.
+template <typename Enter, typename Leave>
+void walkTree(const QosObjectTable& table, Enter&& enter, Leave&& leave) {
+    std::vector<uint32_t> ancestors;
+    std::vector<uint32_t> nextSiblings;  // of each ancestor: where to go on after its subtree
+    std::vector<bool> onPath(table.recordCount(), false);
+    uint32_t candidate = table.firstTopLevel();
+    for (;;) {
+        while (candidate != QosObjectTable::none && onPath[candidate]) {
+            candidate = table.nextSibling(candidate);
+        }
+        if (candidate != QosObjectTable::none) {
+            enter(candidate, std::span<const uint32_t>(ancestors));
+            onPath[candidate] = true;
+            ancestors.push_back(candidate);
+            nextSiblings.push_back(table.nextSibling(candidate));
+            candidate = table.firstChild(candidate);
+        } else if (!ancestors.empty()) {
+            leave(ancestors.back());
+            onPath[ancestors.back()] = false;
+            candidate = nextSiblings.back();
+            ancestors.pop_back();
+            nextSiblings.pop_back();
+        } else {
+            return;
+        }
+    }
+}
+
+// Where a record sits, named for people and programs: its nearest policy map (itself, for a
+// policy map) and the names from the top policy map down to it, joined by "/".
+struct TreePlace {
+    std::string policy;
+    std::string path;
+};
+TreePlace placeOf(const QosObjectTable& table, std::span<const uint32_t> ancestors,
+                  uint32_t record);
+
+inline constexpr uint32_t policyMapType = 1;
+inline constexpr uint32_t classMapType = 2;
+
+// The names the documents give to codes of the MIB; none for a code they do not know.
+std::optional<std::string_view> directionName(uint32_t direction);    // cbQosPolicyDirection
+std::optional<std::string_view> interfaceTypeName(uint32_t ifType);   // cbQosIfType
+std::optional<std::string_view> objectTypeName(uint32_t objectType);  // cbQosObjectsType
