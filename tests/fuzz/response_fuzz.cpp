@@ -1,9 +1,7 @@
-// Fuzzes everything between a response's variable bindings and the rows they become:
-// rendering by type, the column walk's grouping, guards and prefix test, the decimal
-// conversion and index scans of every stage's row handler, and both listings.
-//
-// Input: one byte choosing the stage, then bindings, each as
-//   column, OID form, sub-identifier count, sub-identifiers, type, value length (2 bytes), value.
+// Fuzzes the path from a response's bindings to rows and listings: value rendering, the column
+// walk's grouping and guards, every stage's row handler, and both listings of what is stored.
+// Input: a byte choosing the stage, then bindings: column, OID form, count of sub-identifiers,
+// sub-identifiers, type, value length (2 bytes), value.
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -14,31 +12,6 @@
 #include "report/listing.h"
 
 namespace {
-
-class FuzzInput {
-  public:
-    FuzzInput(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool empty() const { return position_ >= size_; }
-    uint8_t byte() { return empty() ? 0 : data_[position_++]; }
-    uint32_t word() {
-        uint32_t value = 0;
-        for (int i = 0; i < 4; ++i) {
-            value = (value << 8) | byte();
-        }
-        return value;
-    }
-    std::vector<u_char> bytes(size_t count) {
-        const size_t available = std::min(count, size_ - std::min(position_, size_));
-        std::vector<u_char> taken(data_ + position_, data_ + position_ + available);
-        position_ += available;
-        return taken;
-    }
-
-  private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t position_ = 0;
-};
 
 struct Stage {
     std::span<const char* const> columns;
@@ -55,44 +28,6 @@ const Stage stages[] = {
     {queueStats64Columns, [](QosObjectTable& t, Row row) { storeQueueStatsRow(t, row, true); }},
 };
 
-std::vector<oid> parseColumn(std::string_view text) {
-    std::vector<oid> name;
-    oid subid = 0;
-    for (char c : text) {
-        if (c == '.') {
-            name.push_back(subid);
-            subid = 0;
-        } else {
-            subid = subid * 10 + static_cast<oid>(c - '0');
-        }
-    }
-    name.push_back(subid);
-    return name;
-}
-
-// An OID below one of the stage's columns (the usual case), or one made up whole.
-std::vector<oid> readName(FuzzInput& in, const Stage& stage) {
-    const uint8_t column = in.byte();
-    const uint8_t form = in.byte();
-    std::vector<oid> name;
-    if ((form & 1) == 0) {
-        name = parseColumn(stage.columns[column % stage.columns.size()]);
-    }
-    const size_t count = in.byte() % (MAX_OID_LEN + 8);
-    for (size_t i = 0; i < count && name.size() < MAX_OID_LEN; ++i) {
-        name.push_back((form & 2) != 0 ? in.word() : in.byte());
-    }
-    return name;
-}
-
-void addBinding(FuzzInput& in, const Stage& stage, netsnmp_pdu* pdu) {
-    const std::vector<oid> name = readName(in, stage);
-    const u_char type = in.byte();
-    const size_t length = (static_cast<size_t>(in.byte()) << 8) | in.byte();
-    const std::vector<u_char> value = in.bytes(length);
-    snmp_pdu_add_variable(pdu, name.data(), name.size(), type, value.data(), value.size());
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -101,24 +36,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         snmp_disable_log();  // the library complains of every value type it cannot store
         return std::fopen("/dev/null", "w");
     }();
-
-    FuzzInput in(data, size);
-    const Stage& stage = stages[in.byte() % std::size(stages)];
+    size_t at = 0;
+    const auto byte = [&] { return at < size ? data[at++] : uint8_t{0}; };
+    const Stage& stage = stages[byte() % std::size(stages)];
     netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_RESPONSE);
-    while (!in.empty()) {
-        addBinding(in, stage, pdu);
+    while (at < size) {
+        // Below one of the stage's columns (the usual case), or made up whole.
+        std::vector<oid> name(1, 0);
+        for (const char* c = stage.columns[byte() % stage.columns.size()]; *c != '\0'; ++c) {
+            *c == '.' ? name.push_back(0) : void(name.back() = name.back() * 10 + (*c - '0'));
+        }
+        const uint8_t form = byte();
+        name.resize((form & 1) != 0 ? 0 : name.size());
+        for (size_t n = byte() % (MAX_OID_LEN + 8); n > 0 && name.size() < MAX_OID_LEN; --n) {
+            name.push_back((form & 2) != 0 ? oid{byte()} << 24 | byte() << 16 | byte() : byte());
+        }
+        const u_char type = byte();
+        const size_t length = std::min<size_t>(byte() << 8 | byte(), size - at);
+        snmp_pdu_add_variable(pdu, name.data(), name.size(), type, data + at, length);
+        at += length;
     }
     SnmpResponse response(pdu);
-
-    // A few records with small indices, so that name and statistics rows find something, and
-    // a small capacity, so that the policy objects fill it.
+    // Records with small indices, for name and statistics rows to find, in a table they can fill.
     QosObjectTable table(24);
     for (uint32_t i = 0; i < 8; ++i) {
         table.appendObject(i % 2, i, i, i + 1, i / 2);
     }
-    ColumnWalk walk(stage.columns);
-    walk.takeGroups(response, [&](Row row) { stage.handle(table, row); });
-
+    ColumnWalk(stage.columns).takeGroups(response, [&](Row row) { stage.handle(table, row); });
     printFlatListing(table, sink);
     printTreeListing(table, sink);
     return 0;
