@@ -121,9 +121,10 @@ def main(address, mode, log_path):
             datagram, peer = sock.recvfrom(65535)
             message = decoder.decode(datagram, asn1Spec=v2c.Message())[0]
             pdu = v2c.apiMessage.getPDU(message)
-            entry = {"id": int(pdu["request-id"]), "community": str(message["community"]),
-                     "pdu": pdu.__class__.__name__, "non_repeaters": int(pdu["non-repeaters"]),
-                     "max_repetitions": int(pdu["max-repetitions"]), "oids": [
+            # A GET (interface names) has the error fields there: it gets no binding back.
+            entry = {"id": int(pdu[0]), "community": str(message["community"]),
+                     "pdu": pdu.__class__.__name__, "non_repeaters": int(pdu[1]),
+                     "max_repetitions": int(pdu[2]), "oids": [
                          str(name) for name, _ in v2c.apiPDU.getVarBinds(pdu)]}
             log.write(json.dumps(entry) + "\n")
             for reply in answer(mode, data, bytes(message["community"]), entry["id"], [
