@@ -1,5 +1,6 @@
-// Fuzzes the path from a response's bindings to rows and listings: value rendering, the column
-// walk's grouping and guards, every stage's row handler, and both listings of what is stored.
+// Fuzzes the path from a response's bindings to rows and reports: value rendering, the column
+// walk's grouping and guards, every stage's row handler, both listings and both documents of
+// what is stored.
 // Input: a byte choosing the stage, then bindings: column, OID form, count of sub-identifiers,
 // sub-identifiers, type, value length (2 bytes), value.
 #include <cstdint>
@@ -9,7 +10,9 @@
 #include "collect/column_walk.h"
 #include "collect/columns.h"
 #include "collect/stages.h"
+#include "report/json_document.h"
 #include "report/listing.h"
+#include "report/metrics_document.h"
 
 namespace {
 
@@ -18,14 +21,22 @@ struct Stage {
     void (*handle)(QosObjectTable&, Row);
 };
 
+constexpr const char* counterColumn[] = {"1.3.6.1.4.1.9.9.166.1.15.1.1.6"};
+
 const Stage stages[] = {
     {servicePolicyColumns, [](QosObjectTable&, Row row) { printServicePolicyRow(row); }},
+    {servicePolicyTypedColumns, [](QosObjectTable&, Row row) { printServicePolicyRow(row); }},
     {policyObjectColumns, [](QosObjectTable& t, Row row) { storePolicyObjectRow(t, row); }},
     {policyMapColumns, storeConfigNameRow},
     {classMapColumns, storeConfigNameRow},
     {matchStatementColumns, storeConfigNameRow},
     {queueStatsColumns, [](QosObjectTable& t, Row row) { storeQueueStatsRow(t, row, false); }},
     {queueStats64Columns, [](QosObjectTable& t, Row row) { storeQueueStatsRow(t, row, true); }},
+    {counterColumn,
+     [](QosObjectTable& t, Row row) {
+         storeClassCounterRow(t, row, "1.3.6.1.4.1.9.9.166.1.15.1.1.6.",
+                              ClassCounters::prePolicyBytes);
+     }},
 };
 
 }  // namespace
@@ -65,5 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ColumnWalk(stage.columns).takeGroups(response, [&](Row row) { stage.handle(table, row); });
     printFlatListing(table, sink);
     printTreeListing(table, sink);
+    const RunRecord run{"192.0.2.1", {{0, 2, 1, 1, "Gi0/0"}}, {{"objects", "failed"}}, 0};
+    writeJsonDocument(table, run, sink);
+    writeMetricsDocument(table, run, sink);
     return 0;
 }
