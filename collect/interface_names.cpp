@@ -43,7 +43,7 @@ bool getNames(SnmpTarget& target, const char* column, const std::vector<uint32_t
             const size_t position = static_cast<size_t>(k - 1);
             // A GET answers in the order asked; anything else is not the name asked for.
             if (position < asked.size() && binding.oidText() == asked[position] &&
-                binding.variable()->type == ASN_OCTET_STR && !binding.valueText().empty()) {
+                binding.type() == ASN_OCTET_STR && !binding.valueText().empty()) {
                 names[wanted[first + position]] = binding.valueText().substr(0, longestName);
             }
         }
