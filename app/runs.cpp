@@ -22,7 +22,6 @@ bool open(SnmpTarget& target, const SnmpTargetSettings& settings) {
 }
 
 bool holdsClassMap(const QosObjectTable& table) {
-    constexpr uint32_t classMapType = 2;
     for (uint32_t i = 0; i < table.recordCount(); ++i) {
         if (table.record(i).objectType == classMapType) {
             return true;

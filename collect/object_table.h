@@ -43,6 +43,10 @@ class ClassCounters {
     uint16_t present_ = 0;
 };
 
+// cbQosObjectsType codes the code acts on.
+inline constexpr uint32_t policyMapType = 1;
+inline constexpr uint32_t classMapType = 2;
+
 struct QosObjectRecord {
     static constexpr size_t textSize = 512;  // at most 511 characters and the NUL
 

@@ -53,9 +53,6 @@ struct TreePlace {
 TreePlace placeOf(const QosObjectTable& table, std::span<const uint32_t> ancestors,
                   uint32_t record);
 
-inline constexpr uint32_t policyMapType = 1;
-inline constexpr uint32_t classMapType = 2;
-
 // The names the documents give to codes of the MIB; none for a code they do not know.
 std::optional<std::string_view> directionName(uint32_t direction);    // cbQosPolicyDirection
 std::optional<std::string_view> interfaceTypeName(uint32_t ifType);   // cbQosIfType
