@@ -7,7 +7,6 @@ against what walking the extra columns needs (each extra counter column at 8 row
 the interface-type column, and the interface names by GET, 8 per request).
 """
 
-import argparse
 import json
 import math
 import os
@@ -16,7 +15,7 @@ import subprocess
 import sys
 import tempfile
 
-from measure import HERE, QOS, Agent, CountingProxy, run_measured
+from measure import HERE, QOS, Agent, CountingProxy, parse_arguments, run_measured
 
 MODES = {"text report": [], "-json": ["-json"], "-metrics": ["-metrics"]}
 EXTRA_COUNTER_COLUMNS = (3, 6, 7, 10, 11, 14, 17, 18, 21)  # beside the two the default walks
@@ -41,13 +40,7 @@ def extra_requests(snmprec):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--tool", required=True)
-    parser.add_argument("--rusage-of", required=True)
-    parser.add_argument("--sizes", default="1000,100000")
-    parser.add_argument("--proxy", default="127.0.5.3")
-    parser.add_argument("--agent", default="127.0.5.4")
-    args = parser.parse_args()
+    args = parse_arguments(__doc__, "1000,100000", "127.0.5.3", "127.0.5.4")
     workdir = tempfile.mkdtemp(prefix="galvetrin-documents-")
     os.chmod(workdir, 0o755)  # snmpsimd runs as nobody
     print("%8s %-12s %9s %8s %8s %9s" % ("objects", "run", "requests", "wall s", "CPU s",

@@ -290,15 +290,20 @@ def print_targets(results):
         print("  %-4s %s" % ("met" if met else "MISS", text))
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+def parse_arguments(doc, sizes, proxy, agent):
+    """The command line every benchmark script takes, with its own defaults."""
+    parser = argparse.ArgumentParser(description=doc.split("\n\n")[0])
     parser.add_argument("--tool", required=True, help="the galvetrin binary")
     parser.add_argument("--rusage-of", required=True, help="the rusage_of helper binary")
-    parser.add_argument("--sizes", default="1000,10000,100000")
+    parser.add_argument("--sizes", default=sizes)
     parser.add_argument("--repeats", type=int, default=3)
-    parser.add_argument("--proxy", default="127.0.5.1", help="loopback address the clients use")
-    parser.add_argument("--agent", default="127.0.5.2", help="loopback address of snmpsimd")
-    args = parser.parse_args()
+    parser.add_argument("--proxy", default=proxy, help="loopback address the clients use")
+    parser.add_argument("--agent", default=agent, help="loopback address of snmpsimd")
+    return parser.parse_args()
+
+
+def main():
+    args = parse_arguments(__doc__, "1000,10000,100000", "127.0.5.1", "127.0.5.2")
     workdir = tempfile.mkdtemp(prefix="galvetrin-bench-")
     os.chmod(workdir, 0o755)  # snmpsimd runs as nobody
     results = []

@@ -9,7 +9,6 @@ snmpbulkwalk walking the tool's 13 columns one per run at its own default max-re
 client's wall time. Runs of sizes above 10,000 are made once; smaller ones give medians.
 """
 
-import argparse
 import os
 import shutil
 import statistics
@@ -94,14 +93,7 @@ def report(results):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--tool", required=True, help="the galvetrin binary")
-    parser.add_argument("--rusage-of", required=True, help="the rusage_of helper binary")
-    parser.add_argument("--sizes", default="2000,20000")
-    parser.add_argument("--repeats", type=int, default=3)
-    parser.add_argument("--proxy", default="127.3.6.1", help="loopback address the clients use")
-    parser.add_argument("--agent", default="127.3.6.2", help="loopback address of snmpsimd")
-    args = parser.parse_args()
+    args = measure.parse_arguments(__doc__, "2000,20000", "127.3.6.1", "127.3.6.2")
     workdir = tempfile.mkdtemp(prefix="galvetrin-wan-")
     os.chmod(workdir, 0o755)  # snmpsimd runs as nobody
     try:
