@@ -14,14 +14,13 @@ constexpr size_t servicePolicyPrefixLength = 30;
 constexpr uint32_t outputDirection = 2;
 
 ServicePolicy readServicePolicyRow(Row row) {
+    const std::string_view index =
+        std::string_view(row[0]->oidText()).substr(servicePolicyPrefixLength);
     ServicePolicy policy;
-    policy.policyIndex =
-        decimalToUnsigned(std::string_view(row[0]->oidText()).substr(servicePolicyPrefixLength));
+    policy.policyIndex = decimalToUnsigned(index);
     policy.direction = decimalToUnsigned(row[0]->valueText());
     policy.ifIndex = decimalToUnsigned(row[1]->valueText());
     // A router without cbQosIfType answers that column with whatever follows it.
-    const std::string_view index =
-        std::string_view(row[0]->oidText()).substr(servicePolicyPrefixLength);
     if (row.size() > 2 &&
         row[2]->oidText() == std::string(servicePolicyTypedColumns[2]) + "." + std::string(index)) {
         policy.ifType = decimalToUnsigned(row[2]->valueText());
