@@ -121,7 +121,7 @@ bool readCommandLine(int argc, const char* const* argv, SnmpTargetSettings& sett
         }
         switch (option->effect) {
             case Effect::debug:
-                runOptions.debug = 1;
+                runOptions.debug = true;
                 break;
             case Effect::highCapacity:
                 runOptions.highCapacity = true;

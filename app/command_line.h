@@ -10,7 +10,7 @@ enum class OutputFormat { text, json, metrics };
 
 // What the command line asks of a run beyond the agent's settings.
 struct RunOptions {
-    int32_t debug = 0;          // -d
+    bool debug = false;         // -d
     bool highCapacity = false;  // -hc: the 64-bit class counters
     bool fast = false;          // -fast: larger requests, several in flight
     OutputFormat format = OutputFormat::text;

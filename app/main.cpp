@@ -3,17 +3,11 @@
 #include <cstdio>
 
 #include "app/command_line.h"
+#include "app/exit_codes.h"
 #include "app/runs.h"
-#include "collect/column_walk.h"
-#include "collect/debug.h"
-#include "collect/object_table.h"
 #include "snmp/library.h"
 
 namespace {
-
-constexpr int exitRun = 0;
-constexpr int exitUsage = 1;
-constexpr int exitNoSession = 2;
 
 void printBanner() {
     std::printf("Galvetrin v2.0\n\n");
@@ -30,28 +24,22 @@ int main(int argc, char** argv) {
         return exitUsage;
     }
     const bool document = options.format != OutputFormat::text;
-    if (document) {
-        // Standard output carries the document alone.
-        debugOut = stderr;
-        printWalkFailures = false;
-    } else {
+    if (!document) {
         printBanner();
     }
-    debugMode = options.debug;
     // Linux has no socket layer to start; the lines keep the debug trace of a run complete.
-    debugPrint("Winsock Startup...");
-    debugPrint("successful\n");
-
-    bool opened = false;
+    FILE* debugOut = document ? stderr : stdout;
+    if (options.debug) {
+        std::fputs("Winsock Startup...successful\n", debugOut);
+    }
+    int exitCode = exitRun;
     {
         SnmpLibrary library;
-        static QosObjectTable table;
-        opened = document ? runDocument(settings, options, table)
-                          : runTextReport(settings, options, table);
+        exitCode = document ? runDocument(settings, options) : runTextReport(settings, options);
     }
-
-    debugPrint("Winsock cleanup...");
-    debugPrint("completed\n");
+    if (options.debug) {
+        std::fputs("Winsock cleanup...completed\n", debugOut);
+    }
     std::fflush(stdout);
-    return opened ? exitRun : exitNoSession;
+    return exitCode;
 }

@@ -1,112 +1,90 @@
 #include "app/runs.h"
 
-#include <chrono>
 #include <cstdio>
-#include <vector>
+#include <string_view>
 
-#include "collect/stages.h"
+#include "app/exit_codes.h"
+#include "app/progress_line.h"
+#include "collect/runs.h"
 #include "report/json_document.h"
-#include "report/listing.h"
 #include "report/metrics_document.h"
+#include "report/text_report.h"
 
 namespace {
 
-bool open(SnmpTarget& target, const SnmpTargetSettings& settings) {
-    if (target.open(settings)) {
-        return true;
-    }
-    std::fflush(stdout);
-    std::fprintf(stderr, "galvetrin: cannot open an SNMP session to %s: %s\n",
-                 settings.agentName.c_str(), target.openError().c_str());
-    return false;
+void write(FILE* out, std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), out);
 }
 
-bool holdsClassMap(const QosObjectTable& table) {
-    for (uint32_t i = 0; i < table.recordCount(); ++i) {
-        if (table.record(i).objectType == classMapType) {
-            return true;
-        }
+// Debug lines to `out`; a half line is flushed, since a request may block after it.
+RunSinks commandLineSinks(const RunOptions& options, FILE* debugOut, ProgressLine& progress) {
+    RunSinks sinks;
+    if (options.debug) {
+        sinks.debug = [debugOut](std::string_view text) {
+            write(debugOut, text);
+            if (!text.ends_with('\n')) {
+                std::fflush(debugOut);
+            }
+        };
     }
-    return false;
+    sinks.warning = [&progress](std::string_view text) {
+        progress.clearForOutput();
+        std::fflush(stdout);
+        write(stderr, text);
+        write(stderr, "\n");
+    };
+    sinks.walkBegin = [&progress](const char* stage) { progress.begin(stage); };
+    sinks.walkProgress = [&progress](uint64_t rows, uint64_t requests) {
+        progress.update(rows, requests);
+    };
+    sinks.walkEnd = [&progress] { progress.end(); };
+    return sinks;
+}
+
+int noSession(const RunResult& result) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "galvetrin: cannot open an SNMP session to %s: %s\n", result.agent.c_str(),
+                 result.openError.c_str());
+    return exitNoSession;
 }
 
 }  // namespace
 
-bool runTextReport(const SnmpTargetSettings& settings, const RunOptions& options,
-                   QosObjectTable& table) {
-    SnmpTarget target;
-    if (!open(target, settings)) {
-        return false;
+int runTextReport(const SnmpTargetSettings& settings, const RunOptions& options) {
+    ProgressLine progress(!options.debug);
+    TextReport report(stdout);
+    RunSinks sinks = commandLineSinks(options, stdout, progress);
+    sinks.servicePoliciesBegin = [&] { report.beginServicePolicies(); };
+    sinks.servicePolicy = [&](const ServicePolicy& policy) {
+        progress.clearForOutput();
+        report.servicePolicy(policy);
+    };
+    sinks.failure = [&](std::string_view line) {
+        progress.clearForOutput();
+        report.failure(line);
+    };
+    RunContext context(std::move(sinks));
+    const RunResult result =
+        collectForTextReport(context, settings, {options.fast, options.highCapacity});
+    if (!result.sessionOpened) {
+        return noSession(result);
     }
-    ColumnWalker walker(target, options.fast);
-    const std::vector<uint32_t> policies = collectServicePolicies(walker);
-    if (options.fast) {
-        // The later stages' walks, all at once; each stage then takes its rows in turn.
-        walker.prefetch(laterStageWalks(options.highCapacity, false), policies);
-    }
-    collectPolicyObjects(walker, table);
-    collectPolicyMapNames(walker, table);
-    collectClassMapNames(walker, table);
-    collectMatchStatements(walker, table);
-    const WalkOutcome counters = collectQueueStats(walker, table, options.highCapacity);
-    target.close();
-
-    std::printf("\n");
-    std::printf(
-        "PolicyNum ObjectIndex ParentObject ObjectType        ConfigIndex PrePolicyPkts "
-        "DroppedPkts Description\n");
-    std::printf(
-        "--------- ----------- ------------ ----------------- ----------- ------------- "
-        "----------- -----------\n");
-    printFlatListing(table, stdout);
-    std::printf("\n");
-    printTreeListing(table, stdout);
-
-    // Routers that keep only the 64-bit columns leave every counter blank without -hc.
-    if (!options.highCapacity && counters.rows == 0 && !counters.failed() && holdsClassMap(table)) {
-        std::fflush(stdout);
-        std::fprintf(stderr,
-                     "galvetrin: the router gave no 32-bit class counters; -hc reads its 64-bit "
-                     "counters\n");
-    }
-    return true;
+    report.listings(result);
+    return exitRun;
 }
 
-bool runDocument(const SnmpTargetSettings& settings, const RunOptions& options,
-                 QosObjectTable& table) {
-    SnmpTarget target;
-    if (!open(target, settings)) {
-        return false;
+int runDocument(const SnmpTargetSettings& settings, const RunOptions& options) {
+    // Standard output carries the document alone: debug lines go to standard error.
+    ProgressLine progress(!options.debug);
+    RunContext context(commandLineSinks(options, stderr, progress));
+    const RunResult result = collectForDocuments(context, settings, {options.fast, false});
+    if (!result.sessionOpened) {
+        return noSession(result);
     }
-    RunRecord run;
-    run.agent = settings.agentName;
-    const auto start = std::chrono::steady_clock::now();
-    const auto stage = [&](const char* name, const WalkOutcome& outcome) {
-        run.stages.push_back({name, outcome.failure});
-    };
-    ColumnWalker walker(target, options.fast);
-    stage("servicePolicies", collectServicePolicyTable(walker, run.servicePolicies));
-    if (options.fast) {
-        std::vector<uint32_t> policies;
-        for (const ServicePolicy& policy : run.servicePolicies) {
-            policies.push_back(policy.policyIndex);
-        }
-        walker.prefetch(laterStageWalks(options.highCapacity, true), policies);
-    }
-    stage("objects", collectPolicyObjects(walker, table));
-    stage("policyMapNames", collectPolicyMapNames(walker, table));
-    stage("classMapNames", collectClassMapNames(walker, table));
-    stage("matchStatements", collectMatchStatements(walker, table));
-    stage("classCounters", collectClassCounters(walker, table));
-    stage("interfaceNames", collectInterfaceNames(target, run.servicePolicies));
-    run.collectSeconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    target.close();
-
     if (options.format == OutputFormat::json) {
-        writeJsonDocument(table, run, stdout);
+        writeJsonDocument(result, stdout);
     } else {
-        writeMetricsDocument(table, run, stdout);
+        writeMetricsDocument(result, stdout);
     }
-    return true;
+    return exitRun;
 }

@@ -1,13 +1,9 @@
-// The two kinds of run, each a fixed order of stages on one session: the text report, and the
-// documents for programs (JSON or Prometheus metrics).
+// The command line's two kinds of run on one router: the text report, and one document for
+// programs (JSON or Prometheus metrics). Each returns the process's exit code.
 #pragma once
 
 #include "app/command_line.h"
-#include "collect/object_table.h"
 #include "snmp/target.h"
 
-// Each returns false when no session could be opened, after saying so on standard error.
-bool runTextReport(const SnmpTargetSettings& settings, const RunOptions& options,
-                   QosObjectTable& table);
-bool runDocument(const SnmpTargetSettings& settings, const RunOptions& options,
-                 QosObjectTable& table);
+int runTextReport(const SnmpTargetSettings& settings, const RunOptions& options);
+int runDocument(const SnmpTargetSettings& settings, const RunOptions& options);

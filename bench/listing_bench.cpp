@@ -18,7 +18,7 @@ namespace {
 constexpr uint32_t fullTable = QosObjectTable::defaultCapacity;
 
 struct Object {
-    uint32_t policyNum;
+    uint32_t policyIndex;
     uint32_t objectIndex;
     uint32_t configIndex;
     uint32_t objectType;
@@ -88,7 +88,7 @@ const Router& router() {
 void appendAll(QosObjectTable& table) {
     table.clearTable();
     for (const Object& o : router().objects) {
-        table.appendObject(o.policyNum, o.objectIndex, o.configIndex, o.objectType, o.parentObject);
+        table.appendObject(o.policyIndex, o.objectIndex, o.configIndex, o.objectType, o.parentObject);
     }
 }
 
@@ -107,9 +107,10 @@ void countAll(QosObjectTable& table) {
     uint32_t row = 0;
     for (const Object& o : router().objects) {
         if (o.objectType == 2) {
-            QosObjectRecord* record = table.findByPolicyObject(o.policyNum, o.objectIndex);
-            record->prePolicyPkts = row % 4 == 0 ? 0 : 4'000'000'000U - row * 7919U;
-            record->droppedPkts = row % 3 == 0 ? row : 0;
+            QosObjectRecord* record = table.findByPolicyObject(o.policyIndex, o.objectIndex);
+            record->counters.set(ClassCounters::prePolicyPackets,
+                                 row % 4 == 0 ? 0 : 4'000'000'000U - row * 7919U);
+            record->counters.set(ClassCounters::droppedPackets, row % 3 == 0 ? row : 0);
             for (uint32_t kind = 0; kind < ClassCounters::kindCount; ++kind) {
                 record->counters.set(static_cast<ClassCounters::Kind>(kind),
                                      6'000'000'000ULL * (kind + 1) + row);
@@ -154,7 +155,7 @@ void BM_FindByPolicyObject(benchmark::State& state) {
     QosObjectTable& table = filledTable();
     for (auto _ : state) {
         for (const Object& o : router().objects) {
-            benchmark::DoNotOptimize(table.findByPolicyObject(o.policyNum, o.objectIndex));
+            benchmark::DoNotOptimize(table.findByPolicyObject(o.policyIndex, o.objectIndex));
         }
     }
     state.SetItemsProcessed(state.iterations() * fullTable);
@@ -199,8 +200,8 @@ const RunRecord& attachedPolicies() {
         for (const Object& o : router().objects) {
             if (o.parentObject == 0) {
                 record.servicePolicies.push_back(
-                    {o.policyNum, 2, o.policyNum / 16, 1,
-                     "GigabitEthernet0/0/0." + std::to_string(o.policyNum)});
+                    {o.policyIndex, 2, o.policyIndex / 16, 1,
+                     "GigabitEthernet0/0/0." + std::to_string(o.policyIndex)});
             }
         }
         for (const char* stage : {"servicePolicies", "objects", "policyMapNames", "classMapNames",

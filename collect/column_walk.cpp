@@ -2,70 +2,70 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
-#include <cstdio>
 
-#include "collect/debug.h"
-#include "collect/progress.h"
+#include "collect/walk_progress.h"
 #include "snmp/target.h"
-
-uint32_t requestCounter = 1;
-bool printWalkFailures = true;
 
 namespace {
 
-bool isException(const netsnmp_variable_list& variable) {
-    return variable.type == SNMP_NOSUCHOBJECT || variable.type == SNMP_NOSUCHINSTANCE ||
-           variable.type == SNMP_ENDOFMIBVIEW;
+bool isException(u_char type) {
+    return type == SNMP_NOSUCHOBJECT || type == SNMP_NOSUCHINSTANCE || type == SNMP_ENDOFMIBVIEW;
 }
 
-// The column OIDs are our own dotted constants, so a plain split is all they need.
-std::vector<oid> parseOid(std::string_view text) {
-    std::vector<oid> name;
-    for (size_t start = 0; start <= text.size();) {
-        const size_t dot = std::min(text.find('.', start), text.size());
-        oid subid = 0;
-        std::from_chars(text.data() + start, text.data() + dot, subid);
-        name.push_back(subid);
-        start = dot + 1;
+bool startsWith(std::span<const oid> name, std::span<const oid> prefix, size_t length) {
+    return name.size() > length &&
+           std::equal(prefix.begin(), prefix.begin() + length, name.begin());
+}
+
+// Ordered as SNMP orders OIDs: sub-identifier by sub-identifier, a prefix first.
+bool less(std::span<const oid> a, std::span<const oid> b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
+}
+
+// The length of the OID as dotted decimal text.
+size_t dottedLength(std::span<const oid> name) {
+    size_t length = name.empty() ? 0 : name.size() - 1;
+    for (oid subid : name) {
+        do {
+            ++length;
+            subid /= 10;
+        } while (subid != 0);
     }
-    return name;
+    return length;
 }
 
 }  // namespace
 
-ColumnWalk::ColumnWalk(std::span<const char* const> columns) {
-    for (const char* column : columns) {
-        columns_.push_back({column, parseOid(column)});
+uint32_t subidAt(std::span<const oid> name, size_t position) {
+    return position < name.size() ? static_cast<uint32_t>(name[position]) : 0;
+}
+
+ColumnWalk::ColumnWalk(std::span<const ColumnOid> columns) : prefixLength_(columns.front().size()) {
+    for (const ColumnOid& column : columns) {
+        positions_.emplace_back(column.begin(), column.end());
     }
-    prefix_ = columns_.front().text + ".";
 }
 
 void ColumnWalk::startAt(uint32_t first) {
-    for (Column& column : columns_) {
-        column.text += "." + std::to_string(first);
-        column.name.push_back(first);
+    for (std::vector<oid>& position : positions_) {
+        position.push_back(first);
     }
 }
 
 void ColumnWalk::endBefore(uint32_t bound) {
-    bound_ = parseOid(prefix_.substr(0, prefix_.size() - 1));
+    bound_.assign(positions_.front().begin(), positions_.front().begin() + prefixLength_);
     bound_.push_back(bound);
 }
 
-void ColumnWalk::addRequestBindings(netsnmp_pdu* pdu) const {
-    for (const Column& column : columns_) {
-        snmp_add_null_var(pdu, column.name.data(), column.name.size());
+void ColumnWalk::addRequestBindings(SnmpRequest& request) const {
+    for (const std::vector<oid>& position : positions_) {
+        request.addNullBinding(position);
     }
 }
 
-bool ColumnWalk::advances(const netsnmp_variable_list& first) const {
-    const std::vector<oid>& previous = columns_.front().name;
-    return snmp_oid_compare(first.name, first.name_length, previous.data(), previous.size()) > 0;
-}
-
-bool ColumnWalk::takeGroups(SnmpResponse& response, const RowHandler& handler) {
-    const int32_t groupSize = static_cast<int32_t>(columns_.size());
+bool ColumnWalk::takeGroups(SnmpResponse& response, const RowHandler& handler,
+                            const RunContext& context) {
+    const int32_t groupSize = static_cast<int32_t>(positions_.size());
     if (response.bindingCount() < groupSize) {
         return false;  // the same request again would never advance
     }
@@ -74,85 +74,89 @@ bool ColumnWalk::takeGroups(SnmpResponse& response, const RowHandler& handler) {
         bool fits = true;
         for (int32_t k = 0; k < groupSize; ++k) {
             group[k] = &response.binding(first + k);
-            const std::string& text = group[k]->oidText();
-            if (text.size() > maxOidText) {
-                fits = false;
-            } else {
-                columns_[k].text = text;
+            fits = fits && dottedLength(group[k]->name()) <= maxOidText;
+            if (context.debugging()) {
+                context.debug("OID%d: %s = %s\n", k + 1, group[k]->oidText().c_str(),
+                              group[k]->valueText().c_str());
             }
-            debugPrint("OID%d: %s = %s\n", k + 1, text.c_str(), group[k]->valueText().c_str());
         }
-        const netsnmp_variable_list& firstColumn = *group[0]->variable();
+        const std::span<const oid> firstName = group[0]->name();
         // The next range's walk takes this group, with every test below.
-        if (!bound_.empty() && snmp_oid_compare(firstColumn.name, firstColumn.name_length,
-                                                bound_.data(), bound_.size()) >= 0) {
+        if (!bound_.empty() && !less(firstName, bound_)) {
             reachedBound_ = true;
             return false;
         }
-        if (!fits || !columns_[0].text.starts_with(prefix_) || isException(firstColumn) ||
-            !advances(firstColumn)) {
+        if (!fits || !startsWith(firstName, positions_.front(), prefixLength_) ||
+            isException(group[0]->type()) || !less(positions_.front(), firstName)) {
             return false;
         }
         for (int32_t k = 0; k < groupSize; ++k) {
-            const netsnmp_variable_list& variable = *group[k]->variable();
-            columns_[k].name.assign(variable.name, variable.name + variable.name_length);
+            const std::span<const oid> name = group[k]->name();
+            positions_[k].assign(name.begin(), name.end());
         }
         handler(std::span(group.data(), static_cast<size_t>(groupSize)));
     }
     return true;
 }
 
-std::string failureLine(const SnmpTarget& target, const SnmpResponse* response) {
-    const std::string noPacket = "No packet returned from " + target.settings().agentName + ".";
+std::string failureLine(const std::string& agentName, const SnmpResponse* response) {
+    const std::string noPacket = "No packet returned from " + agentName + ".";
     if (response == nullptr) {
         return noPacket;
     }
     return noPacket + "  Error code: " + std::to_string(response->errorCode());
 }
 
-void printWalkFailure(const std::string& failure) {
-    if (printWalkFailures) {
-        clearProgressLine();
-        std::printf("%s\n", failure.c_str());
-    }
+std::string stoppedLine(const StopCondition& stop) {
+    return stop.cancelled != nullptr && stop.cancelled->load()
+               ? "Stopped: the run was cancelled."
+               : "Stopped: the run's deadline passed.";
 }
 
-std::unique_ptr<SnmpResponse> exchange(SnmpRequest& request, SnmpTarget& target,
-                                       std::string& failure) {
-    target.setExchangeLimits(exchangeTimeoutMicroseconds, exchangeRetries);
-    if (debugMode != 0) {
-        std::fflush(debugOut);  // show the half line while the request blocks
+std::unique_ptr<SnmpResponse> exchange(RunContext& context, SnmpTarget& target,
+                                       SnmpRequest& request, std::string& failure) {
+    if (context.stop().reached()) {
+        failure = stoppedLine(context.stop());
+        context.failure(failure);
+        return nullptr;
     }
-    std::unique_ptr<SnmpResponse> response = request.send();
+    target.setExchangeLimits(exchangeTimeoutMicroseconds, exchangeRetries);
+    std::unique_ptr<SnmpResponse> response = exchangeOne(target, request, context.stop());
     if (response && response->errorCode() == 0) {
-        debugPrint("Packet returned...");
-        debugPrint("OIDs returned: %u\n", static_cast<unsigned>(response->bindingCount()));
+        context.debug("Packet returned...");
+        context.debug("OIDs returned: %u\n", static_cast<unsigned>(response->bindingCount()));
         return response;
     }
-    failure = failureLine(target, response.get());
-    printWalkFailure(failure);
+    if (context.stop().reached()) {
+        failure = stoppedLine(context.stop());
+    } else {
+        if (!response) {
+            context.countUnanswered();
+        }
+        failure = failureLine(target.settings().agentName, response.get());
+    }
+    context.failure(failure);
     return nullptr;
 }
 
-WalkOutcome bulkColumnWalk(SnmpTarget& target, const char* stage,
-                           std::span<const char* const> columns, long maxRepetitions,
-                           const RowHandler& handler) {
-    ColumnWalk walk(columns);
+WalkOutcome walkColumns(RunContext& context, SnmpTarget& target, const StageWalk& stageWalk,
+                        const RowHandler& handler) {
+    ColumnWalk walk(stageWalk.columns);
     WalkOutcome outcome;
     const RowHandler counted = [&](Row row) {
         ++outcome.rows;
         handler(row);
     };
-    WalkProgress progress(stage);
+    WalkProgress progress(context, stageWalk.stage);
     uint64_t requests = 0;
     for (bool going = true; going; progress.update(outcome.rows, ++requests)) {
-        SnmpRequest request(target, requestCounter++);
-        walk.addRequestBindings(request.pdu());
-        request.pdu()->non_repeaters = 0;
-        request.pdu()->max_repetitions = maxRepetitions;
-        debugPrint("Sending BULK CBWFQ packet...");
-        const std::unique_ptr<SnmpResponse> response = exchange(request, target, outcome.failure);
-        going = response && walk.takeGroups(*response, counted);
+        SnmpRequest request(target, context.nextRequestId());
+        walk.addRequestBindings(request);
+        request.setRepetitions(stageWalk.repetitions);
+        context.debug("Sending BULK CBWFQ packet...");
+        const std::unique_ptr<SnmpResponse> response =
+            exchange(context, target, request, outcome.failure);
+        going = response && walk.takeGroups(*response, counted, context);
     }
     return outcome;
 }

@@ -1,10 +1,9 @@
 #include "collect/fast_walk.h"
 
+#include <algorithm>
 #include <deque>
-#include <string_view>
 
-#include "collect/debug.h"
-#include "collect/progress.h"
+#include "collect/walk_progress.h"
 #include "snmp/exchanges.h"
 #include "snmp/target.h"
 
@@ -21,27 +20,22 @@ constexpr size_t bindingHeaderBytes = 4;
 constexpr size_t maxInFlight = 8;
 constexpr int32_t tooBig = 1;
 
-// The encoded length of a dotted OID: the first two numbers share a byte, each other number
-// takes one byte per 7 bits.
-size_t encodedOidBytes(std::string_view text) {
+// The encoded length of an OID: the first two numbers share a byte, each other number takes
+// one byte per 7 bits.
+size_t encodedOidBytes(ColumnOid name) {
     size_t bytes = 1;
-    size_t position = text.find('.', text.find('.') + 1);
-    while (position != std::string_view::npos) {
-        uint64_t number = 0;
-        for (++position; position < text.size() && text[position] != '.'; ++position) {
-            number = number * 10 + static_cast<uint64_t>(text[position] - '0');
-        }
-        for (bytes += 1; number >= 128; number >>= 7) {
+    for (size_t i = 2; i < name.size(); ++i) {
+        bytes += 1;
+        for (oid number = name[i]; number >= 128; number >>= 7) {
             ++bytes;
         }
-        position = position < text.size() ? position : std::string_view::npos;
     }
     return bytes;
 }
 
-long repetitionsFor(std::span<const char* const> columns, uint32_t valueBytes) {
+long repetitionsFor(std::span<const ColumnOid> columns, uint32_t valueBytes) {
     size_t rowBytes = 0;
-    for (const char* column : columns) {
+    for (const ColumnOid& column : columns) {
         rowBytes += bindingHeaderBytes + encodedOidBytes(column) + indexBytes + valueBytes;
     }
     return static_cast<long>(std::max<size_t>(1, (responseBytes - headerBytes) / rowBytes));
@@ -50,44 +44,62 @@ long repetitionsFor(std::span<const char* const> columns, uint32_t valueBytes) {
 }  // namespace
 
 void KeptRows::add(Row row) {
-    columns_ = row.size();
-    for (ResponseBinding* binding : row) {
-        texts_ += binding->oidText();
-        const auto oidEnd = static_cast<uint32_t>(texts_.size());
-        texts_ += binding->valueText();
-        bindings_.push_back({oidEnd, static_cast<uint32_t>(texts_.size()), binding->type()});
+    for (size_t k = 0; k < row.size(); ++k) {
+        const std::span<const oid> name = row[k]->name();
+        // Most names are their column and an index; an agent may answer a column with an OID
+        // of another, which is kept whole.
+        const bool inColumn = name.size() >= columns_[k].size() &&
+                              std::equal(columns_[k].begin(), columns_[k].end(), name.begin());
+        for (size_t i = inColumn ? columns_[k].size() : 0; i < name.size(); ++i) {
+            indices_.push_back(static_cast<uint32_t>(name[i]));
+        }
+        texts_ += row[k]->valueText();
+        bindings_.push_back({static_cast<uint32_t>(indices_.size()),
+                             static_cast<uint32_t>(texts_.size()), inColumn, row[k]->value()});
     }
 }
 
 uint32_t KeptRows::handOver(const RowHandler& handler) {
+    const size_t width = columns_.size();
     std::vector<ResponseBinding> row;
-    std::vector<ResponseBinding*> pointers(columns_);
+    std::vector<ResponseBinding*> pointers(width);
+    std::vector<oid> name;
     uint32_t rows = 0;
-    uint32_t start = 0;
-    for (size_t first = 0; first < bindings_.size(); first += columns_) {
+    uint32_t indexStart = 0;
+    uint32_t textStart = 0;
+    const std::string_view texts(texts_);
+    for (size_t first = 0; first < bindings_.size(); first += width) {
         row.clear();
-        for (size_t k = 0; k < columns_; ++k) {
+        for (size_t k = 0; k < width; ++k) {
             const Binding& binding = bindings_[first + k];
-            const std::string_view texts(texts_);
-            row.emplace_back(texts.substr(start, binding.oidEnd - start),
-                             texts.substr(binding.oidEnd, binding.valueEnd - binding.oidEnd),
-                             binding.type);
-            start = binding.valueEnd;
+            name.clear();
+            if (binding.inColumn) {
+                name.assign(columns_[k].begin(), columns_[k].end());
+            }
+            name.insert(name.end(), indices_.begin() + indexStart,
+                        indices_.begin() + binding.indexEnd);
+            row.emplace_back(name, binding.value,
+                             texts.substr(textStart, binding.textEnd - textStart));
+            indexStart = binding.indexEnd;
+            textStart = binding.textEnd;
         }
-        for (size_t k = 0; k < columns_; ++k) {
+        for (size_t k = 0; k < width; ++k) {
             pointers[k] = &row[k];
         }
         handler(pointers);
         ++rows;
     }
+    indices_ = {};
     texts_ = {};
     bindings_ = {};
     return rows;
 }
 
-FastWalk::FastWalk(std::span<const char* const> columns, uint32_t valueBytes,
-                   std::optional<uint32_t> first, std::optional<uint32_t> bound)
-    : walk_(columns), maxRepetitions_(repetitionsFor(columns, valueBytes)) {
+FastWalk::FastWalk(const StageWalk& walk, std::optional<uint32_t> first,
+                   std::optional<uint32_t> bound)
+    : walk_(walk.columns),
+      maxRepetitions_(repetitionsFor(walk.columns, walk.valueBytes)),
+      rows_(walk.columns) {
     if (first) {
         walk_.startAt(*first);
     }
@@ -96,36 +108,49 @@ FastWalk::FastWalk(std::span<const char* const> columns, uint32_t valueBytes,
     }
 }
 
-void FastWalk::fillRequest(netsnmp_pdu* pdu) const {
-    walk_.addRequestBindings(pdu);
-    pdu->non_repeaters = 0;
-    pdu->max_repetitions = maxRepetitions_;
+void FastWalk::fillRequest(SnmpRequest& request) const {
+    walk_.addRequestBindings(request);
+    request.setRepetitions(maxRepetitions_);
 }
 
-bool FastWalk::take(std::unique_ptr<SnmpResponse> response, const SnmpTarget& target) {
+bool FastWalk::take(std::unique_ptr<SnmpResponse> response, RunContext& context,
+                    const SnmpTarget& target) {
     if (end_ != End::going) {
         return false;  // cancelled while the request was out
     }
     // The exchange's debug line, whole once its answer is in: other requests went out meanwhile.
-    debugPrint("Sending BULK CBWFQ packet...");
+    context.debug("Sending BULK CBWFQ packet...");
     const int32_t errorCode = response ? response->errorCode() : 0;
     if (!response || errorCode != 0) {
-        debugPrint("\n");  // the failure line comes at its stage's place
+        context.debug("\n");  // the failure line comes at its stage's place
         if (errorCode == tooBig && maxRepetitions_ > 1) {
             maxRepetitions_ /= 2;
             return true;
         }
-        failure_ = failureLine(target, response.get());
+        if (context.stop().reached()) {
+            failure_ = stoppedLine(context.stop());
+        } else {
+            if (!response) {
+                context.countUnanswered();
+            }
+            failure_ = failureLine(target.settings().agentName, response.get());
+        }
         finish(End::failure);
         return false;
     }
-    debugPrint("Packet returned...");
-    debugPrint("OIDs returned: %u\n", static_cast<unsigned>(response->bindingCount()));
-    if (walk_.takeGroups(*response, [this](Row row) { rows_.add(row); })) {
+    context.debug("Packet returned...");
+    context.debug("OIDs returned: %u\n", static_cast<unsigned>(response->bindingCount()));
+    if (walk_.takeGroups(
+            *response, [this](Row row) { rows_.add(row); }, context)) {
         return true;
     }
     finish(walk_.reachedBound() ? End::bound : End::table);
     return false;
+}
+
+void FastWalk::abandon(std::string failure) {
+    failure_ = std::move(failure);
+    finish(End::failure);
 }
 
 void FastWalk::finish(End end) {
@@ -139,9 +164,10 @@ void FastWalk::finish(End end) {
     }
 }
 
-void runFastWalks(SnmpTarget& target, std::span<FastWalk* const> walks, const char* stage) {
+void runFastWalks(RunContext& context, SnmpTarget& target, std::span<FastWalk* const> walks,
+                  const char* stage) {
     PendingExchanges exchanges(target);
-    WalkProgress progress(stage);
+    WalkProgress progress(context, stage);
     uint64_t requests = 0;
     // Walks waiting to send, first come first served: each gets its turn in the order its
     // answer came.
@@ -153,17 +179,21 @@ void runFastWalks(SnmpTarget& target, std::span<FastWalk* const> walks, const ch
             if (walk->end() != FastWalk::End::going) {
                 continue;
             }
-            SnmpRequest request(target, requestCounter++);
+            if (context.stop().reached()) {
+                walk->abandon(stoppedLine(context.stop()));
+                continue;
+            }
+            SnmpRequest request(target, context.nextRequestId());
             ++requests;
-            walk->fillRequest(request.pdu());
+            walk->fillRequest(request);
             target.setExchangeLimits(exchangeTimeoutMicroseconds, exchangeRetries);
             exchanges.send(request, [&, walk](std::unique_ptr<SnmpResponse> response) {
-                if (walk->take(std::move(response), target)) {
+                if (walk->take(std::move(response), context, target)) {
                     ready.push_back(walk);
                 }
             });
         }
-        exchanges.wait();
+        exchanges.wait(context.stop());
         uint64_t rows = 0;
         for (const FastWalk* walk : walks) {
             rows += walk->rows().count();

@@ -1,6 +1,6 @@
 // -fast: column walks with requests sized to fill a response of about 1,400 bytes, several in
-// flight at once. Each walk keeps its rows, as texts, until its stage hands them to its row
-// handler in table order; a walk may cover one range of a table's first index.
+// flight at once. Each walk keeps its rows until its stage hands them to its row handler in
+// table order; a walk may cover one range of a table's first index.
 #pragma once
 
 #include <cstdint>
@@ -14,21 +14,25 @@
 
 class SnmpTarget;
 
-// The rows of one walk: each binding's OID text, value text and value type.
+// The rows of one walk, kept compactly: each binding's index below its column, its value as
+// numbers and its value text.
 class KeptRows {
   public:
+    explicit KeptRows(std::span<const ColumnOid> columns) : columns_(columns) {}
     void add(Row row);
-    uint64_t count() const { return columns_ == 0 ? 0 : bindings_.size() / columns_; }
+    uint64_t count() const { return bindings_.size() / columns_.size(); }
     // Hands every row to `handler` in the order they came, then forgets them; returns how many.
     uint32_t handOver(const RowHandler& handler);
 
   private:
     struct Binding {
-        uint32_t oidEnd;  // offsets into texts_: the OID text, then the value text
-        uint32_t valueEnd;
-        u_char type;
+        uint32_t indexEnd;  // offsets into indices_ and texts_
+        uint32_t textEnd;
+        bool inColumn;  // the index follows the column's OID; else the OID is kept whole
+        BindingValue value;
     };
-    size_t columns_ = 0;
+    std::span<const ColumnOid> columns_;
+    std::vector<uint32_t> indices_;
     std::string texts_;
     std::vector<Binding> bindings_;
 };
@@ -43,10 +47,9 @@ class FastWalk {
         cancelled,  // an earlier range of the same table ended short, so these rows go unused
     };
 
-    // The walk of `columns`, or of its rows whose first index lies in [first, bound); requests
-    // are sized for values of about `valueBytes` each, encoded.
-    FastWalk(std::span<const char* const> columns, uint32_t valueBytes,
-             std::optional<uint32_t> first = {}, std::optional<uint32_t> bound = {});
+    // The walk of `walk`'s columns, or of its rows whose first index lies in [first, bound).
+    FastWalk(const StageWalk& walk, std::optional<uint32_t> first = {},
+             std::optional<uint32_t> bound = {});
 
     // A walk of the following range, ended unused when this one ends short of its bound.
     void setNextRange(FastWalk* next) { nextRange_ = next; }
@@ -58,9 +61,13 @@ class FastWalk {
     const KeptRows& rows() const { return rows_; }
 
     // Fills the request for the rows that follow what the walk has taken.
-    void fillRequest(netsnmp_pdu* pdu) const;
+    void fillRequest(SnmpRequest& request) const;
     // Takes the response to the last request (null: none came); true when the walk goes on.
-    bool take(std::unique_ptr<SnmpResponse> response, const SnmpTarget& target);
+    bool take(std::unique_ptr<SnmpResponse> response, RunContext& context,
+              const SnmpTarget& target);
+
+    // Ends the walk with this failure line, sending nothing more.
+    void abandon(std::string failure);
 
   private:
     void finish(End end);
@@ -76,4 +83,5 @@ class FastWalk {
 // Runs the walks side by side on the target's session, at most 8 requests in flight, each
 // walk one request at a time, until every walk has ended. `stage` names them on the progress
 // line.
-void runFastWalks(SnmpTarget& target, std::span<FastWalk* const> walks, const char* stage);
+void runFastWalks(RunContext& context, SnmpTarget& target, std::span<FastWalk* const> walks,
+                  const char* stage);

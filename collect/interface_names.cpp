@@ -1,16 +1,14 @@
 // The names of the interfaces the service policies sit on, by GET for just those ifIndex
 // values: ifName (IF-MIB), and ifDescr where a router has no ifName for one.
+#include <algorithm>
 #include <map>
 #include <set>
 
-#include "collect/column_walk.h"
-#include "collect/debug.h"
 #include "collect/stages.h"
+#include "snmp/target.h"
 
 namespace {
 
-constexpr const char* ifName = "1.3.6.1.2.1.31.1.1.1.1";
-constexpr const char* ifDescr = "1.3.6.1.2.1.2.2.1.2";
 constexpr uint32_t controlPlaneType = 5;
 // As many bindings as a walk's request asks for.
 constexpr size_t namesPerRequest = 8;
@@ -19,30 +17,30 @@ constexpr size_t longestName = 511;
 using Names = std::map<uint32_t, std::string>;
 
 // GETs `column`.ifIndex for each of `wanted`, keeping every value that is a non-empty text.
-bool getNames(SnmpTarget& target, const char* column, const std::vector<uint32_t>& wanted,
-              Names& names, std::string& failure) {
+bool getNames(RunContext& context, SnmpTarget& target, ColumnOid column,
+              const std::vector<uint32_t>& wanted, Names& names, std::string& failure) {
     for (size_t first = 0; first < wanted.size(); first += namesPerRequest) {
-        SnmpRequest request(target, requestCounter++, SNMP_MSG_GET);
-        std::vector<std::string> asked;
+        SnmpRequest request(target, context.nextRequestId(), SNMP_MSG_GET);
+        std::vector<std::vector<oid>> asked;
         for (size_t i = first; i < std::min(wanted.size(), first + namesPerRequest); ++i) {
-            asked.push_back(std::string(column) + "." + std::to_string(wanted[i]));
-            oid name[MAX_OID_LEN];
-            size_t length = MAX_OID_LEN;
-            read_objid(asked.back().c_str(), name, &length);
-            snmp_add_null_var(request.pdu(), name, length);
+            std::vector<oid>& name = asked.emplace_back(column.begin(), column.end());
+            name.push_back(wanted[i]);
+            request.addNullBinding(name);
         }
-        debugPrint("Sending GET interface name packet...");
-        const std::unique_ptr<SnmpResponse> response = exchange(request, target, failure);
+        context.debug("Sending GET interface name packet...");
+        const std::unique_ptr<SnmpResponse> response = exchange(context, target, request, failure);
         if (!response) {
             return false;
         }
         for (int32_t k = 1; k <= response->bindingCount(); ++k) {
             ResponseBinding& binding = response->binding(k);
-            debugPrint("OID%d: %s = %s\n", k, binding.oidText().c_str(),
-                       binding.valueText().c_str());
+            if (context.debugging()) {
+                context.debug("OID%d: %s = %s\n", k, binding.oidText().c_str(),
+                              binding.valueText().c_str());
+            }
             const size_t position = static_cast<size_t>(k - 1);
             // A GET answers in the order asked; anything else is not the name asked for.
-            if (position < asked.size() && binding.oidText() == asked[position] &&
+            if (position < asked.size() && std::ranges::equal(binding.name(), asked[position]) &&
                 binding.type() == ASN_OCTET_STR && !binding.valueText().empty()) {
                 names[wanted[first + position]] = binding.valueText().substr(0, longestName);
             }
@@ -53,8 +51,9 @@ bool getNames(SnmpTarget& target, const char* column, const std::vector<uint32_t
 
 }  // namespace
 
-WalkOutcome collectInterfaceNames(SnmpTarget& target, std::vector<ServicePolicy>& policies) {
-    debugPrint("Starting interface name collection\n");
+WalkOutcome collectInterfaceNames(RunContext& context, SnmpTarget& target,
+                                  std::vector<ServicePolicy>& policies) {
+    context.debug("Starting interface name collection\n");
     std::set<uint32_t> interfaces;
     for (ServicePolicy& policy : policies) {
         if (policy.ifType == controlPlaneType) {
@@ -66,14 +65,14 @@ WalkOutcome collectInterfaceNames(SnmpTarget& target, std::vector<ServicePolicy>
     WalkOutcome outcome;
     Names names;
     const std::vector<uint32_t> all(interfaces.begin(), interfaces.end());
-    if (getNames(target, ifName, all, names, outcome.failure)) {
+    if (getNames(context, target, ifName, all, names, outcome.failure)) {
         std::vector<uint32_t> unnamed;
         for (uint32_t ifIndex : all) {
             if (!names.contains(ifIndex)) {
                 unnamed.push_back(ifIndex);
             }
         }
-        getNames(target, ifDescr, unnamed, names, outcome.failure);
+        getNames(context, target, ifDescr, unnamed, names, outcome.failure);
     }
     for (ServicePolicy& policy : policies) {
         if (const auto name = names.find(policy.ifIndex);
@@ -82,6 +81,6 @@ WalkOutcome collectInterfaceNames(SnmpTarget& target, std::vector<ServicePolicy>
         }
     }
     outcome.rows = static_cast<uint32_t>(names.size());
-    debugPrint("Finished interface name collection\n\n");
+    context.debug("Finished interface name collection\n\n");
     return outcome;
 }

@@ -2,14 +2,14 @@
 
 namespace {
 
-uint64_t policyObjectKey(uint32_t policyNum, uint32_t objectIndex) {
-    return (static_cast<uint64_t>(policyNum) << 32) | objectIndex;
+uint64_t policyObjectKey(uint32_t policyIndex, uint32_t objectIndex) {
+    return (static_cast<uint64_t>(policyIndex) << 32) | objectIndex;
 }
 
 // Records under the same parent: (policy, parent) below the top level, one key for the whole
 // top level. A parent of 0 gives 0; any other gives a key that is never 0.
-uint64_t parentKey(uint32_t policyNum, uint32_t parentObject) {
-    return parentObject == 0 ? 0 : policyObjectKey(policyNum, parentObject);
+uint64_t parentKey(uint32_t policyIndex, uint32_t parentObject) {
+    return parentObject == 0 ? 0 : policyObjectKey(policyIndex, parentObject);
 }
 
 }  // namespace
@@ -43,11 +43,7 @@ void RecordChains::reserve(size_t records) {
     next_.reserve(records);
 }
 
-QosObjectTable::QosObjectTable(uint32_t capacity) : capacity_(capacity) {
-    // Reserved whole up front, so appending never moves a record. The pages are only
-    // touched as records are appended.
-    records_.reserve(capacity_);
-}
+QosObjectTable::QosObjectTable(uint32_t capacity) : capacity_(capacity) {}
 
 void QosObjectTable::clearTable() {
     records_.clear();
@@ -56,26 +52,26 @@ void QosObjectTable::clearTable() {
     byPolicyObject_.clear();
 }
 
-bool QosObjectTable::appendObject(uint32_t policyNum, uint32_t objectIndex, uint32_t configIndex,
+bool QosObjectTable::appendObject(uint32_t policyIndex, uint32_t objectIndex, uint32_t configIndex,
                                   uint32_t objectType, uint32_t parentObject) {
     if (recordCount() >= capacity_) {
         return false;
     }
     const uint32_t index = recordCount();
     QosObjectRecord& record = records_.emplace_back();
-    record.policyNum = policyNum;
+    record.policyIndex = policyIndex;
     record.objectType = objectType;
     record.objectIndex = objectIndex;
     record.configIndex = configIndex;
     record.parentObject = parentObject;
     byConfigIndex_.add(configIndex, index);
-    byParent_.add(parentKey(policyNum, parentObject), index);
-    byPolicyObject_.try_emplace(policyObjectKey(policyNum, objectIndex), index);
+    byParent_.add(parentKey(policyIndex, parentObject), index);
+    byPolicyObject_.try_emplace(policyObjectKey(policyIndex, objectIndex), index);
     return true;
 }
 
-QosObjectRecord* QosObjectTable::findByPolicyObject(uint32_t policyNum, uint32_t objectIndex) {
-    const auto entry = byPolicyObject_.find(policyObjectKey(policyNum, objectIndex));
+QosObjectRecord* QosObjectTable::findByPolicyObject(uint32_t policyIndex, uint32_t objectIndex) {
+    const auto entry = byPolicyObject_.find(policyObjectKey(policyIndex, objectIndex));
     return entry == byPolicyObject_.end() ? nullptr : &records_[entry->second];
 }
 
@@ -84,9 +80,10 @@ uint32_t QosObjectTable::firstChild(uint32_t record) const {
     if (parent.objectIndex == 0) {
         return none;
     }
-    const auto first = byPolicyObject_.find(policyObjectKey(parent.policyNum, parent.objectIndex));
+    const auto first =
+        byPolicyObject_.find(policyObjectKey(parent.policyIndex, parent.objectIndex));
     if (first == byPolicyObject_.end() || first->second != record) {
         return none;
     }
-    return byParent_.first(parentKey(parent.policyNum, parent.objectIndex));
+    return byParent_.first(parentKey(parent.policyIndex, parent.objectIndex));
 }

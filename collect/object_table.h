@@ -1,5 +1,5 @@
-// The one store of collected QoS objects: a fixed-capacity table in the agent's row order,
-// with lookups by configuration index, by (policy, object) and by parent kept beside it.
+// The one store of collected QoS objects: a table in the agent's row order, up to a fixed
+// capacity, with lookups by configuration index, by (policy, object) and by parent beside it.
 //
 // The hierarchy belongs to each policy instance: a record's children are the records of the
 // same policy whose parentObject is its objectIndex. Routers that number objects per policy
@@ -9,12 +9,13 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
-// The class statistics the documents carry. A counter the router does not give stays absent.
+// The class statistics of a class. A counter the router does not give stays absent.
 class ClassCounters {
   public:
     enum Kind {
@@ -50,7 +51,7 @@ inline constexpr uint32_t classMapType = 2;
 struct QosObjectRecord {
     static constexpr size_t textSize = 512;  // at most 511 characters and the NUL
 
-    uint32_t policyNum = 0;
+    uint32_t policyIndex = 0;
     uint32_t objectType = 0;
     uint32_t objectIndex = 0;
     uint32_t configIndex = 0;
@@ -59,9 +60,7 @@ struct QosObjectRecord {
     // of fixed fields is 100 MB that the kernel must fault in and zero.
     std::string name;
     std::string description;
-    uint64_t prePolicyPkts = 0;
-    uint64_t droppedPkts = 0;
-    ClassCounters counters;  // the documents' counters; the listings show the two above
+    ClassCounters counters;
 
     // Replaces both texts, each cut to its first 511 characters.
     void setTexts(std::string_view newName, std::string_view newDescription);
@@ -96,7 +95,7 @@ class QosObjectTable {
 
     void clearTable();
     // Appends a record with empty texts and zero counters; false when the table is full.
-    bool appendObject(uint32_t policyNum, uint32_t objectIndex, uint32_t configIndex,
+    bool appendObject(uint32_t policyIndex, uint32_t objectIndex, uint32_t configIndex,
                       uint32_t objectType, uint32_t parentObject);
 
     uint32_t recordCount() const { return static_cast<uint32_t>(records_.size()); }
@@ -111,7 +110,7 @@ class QosObjectTable {
     uint32_t nextWithConfigIndex(uint32_t record) const { return byConfigIndex_.next(record); }
 
     // The first record, in table order, with this policy and object index; null if none.
-    QosObjectRecord* findByPolicyObject(uint32_t policyNum, uint32_t objectIndex);
+    QosObjectRecord* findByPolicyObject(uint32_t policyIndex, uint32_t objectIndex);
 
     // The top level: every record whose parentObject is 0, whatever its policy, in table order.
     uint32_t firstTopLevel() const { return byParent_.first(topLevelKey); }
@@ -125,7 +124,8 @@ class QosObjectTable {
     static constexpr uint64_t topLevelKey = 0;
 
     uint32_t capacity_;
-    std::vector<QosObjectRecord> records_;
+    // Grows with what the router has; appending never moves a record.
+    std::deque<QosObjectRecord> records_;
     RecordChains byConfigIndex_;
     RecordChains byParent_;
     std::unordered_map<uint64_t, uint32_t> byPolicyObject_;

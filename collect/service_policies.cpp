@@ -1,63 +1,45 @@
 // cbQosServicePolicyTable: direction and ifIndex of every attached policy, and for the
 // documents its interface type.
-#include <cstdio>
-
-#include "collect/column_walk.h"
-#include "collect/columns.h"
-#include "collect/debug.h"
-#include "collect/decimal.h"
-#include "collect/progress.h"
 #include "collect/stages.h"
 
-namespace {
-constexpr size_t servicePolicyPrefixLength = 30;
-constexpr uint32_t outputDirection = 2;
+#include <algorithm>
 
 ServicePolicy readServicePolicyRow(Row row) {
-    const std::string_view index =
-        std::string_view(row[0]->oidText()).substr(servicePolicyPrefixLength);
+    const std::span<const oid> name = row[0]->name();
+    const size_t indexAt = cbQosPolicyDirection.size();
     ServicePolicy policy;
-    policy.policyIndex = decimalToUnsigned(index);
-    policy.direction = decimalToUnsigned(row[0]->valueText());
-    policy.ifIndex = decimalToUnsigned(row[1]->valueText());
-    // A router without cbQosIfType answers that column with whatever follows it.
-    if (row.size() > 2 &&
-        row[2]->oidText() == std::string(servicePolicyTypedColumns[2]) + "." + std::string(index)) {
-        policy.ifType = decimalToUnsigned(row[2]->valueText());
+    policy.policyIndex = subidAt(name, indexAt);
+    policy.direction = row[0]->number();
+    policy.ifIndex = row[1]->number();
+    // A router without cbQosIfType answers that column with whatever follows it: the type
+    // counts only where it is the same row's.
+    if (row.size() > 2) {
+        const std::span<const oid> typeName = row[2]->name();
+        const bool sameRow =
+            typeName.size() == name.size() &&
+            std::equal(cbQosIfType.begin(), cbQosIfType.end(), typeName.begin()) &&
+            std::equal(name.begin() + indexAt, name.end(), typeName.begin() + indexAt);
+        if (sameRow) {
+            policy.ifType = row[2]->number();
+        }
     }
     return policy;
 }
-}  // namespace
 
-void printServicePolicyRow(Row row) {
-    const ServicePolicy policy = readServicePolicyRow(row);
-    if (policy.direction == outputDirection) {
-        std::printf("%9u %9u Output\n", policy.policyIndex, policy.ifIndex);
-    } else {
-        std::printf("%9u %9u Direction:%u\n", policy.policyIndex, policy.ifIndex, policy.direction);
+WalkOutcome collectServicePolicies(ColumnWalker& walker, const StageWalk& walk,
+                                   std::vector<ServicePolicy>& policies) {
+    const RunContext& context = walker.context();
+    context.debug("Starting CBWFQ interface collection\n");
+    if (context.sinks().servicePoliciesBegin) {
+        context.sinks().servicePoliciesBegin();
     }
-}
-
-std::vector<uint32_t> collectServicePolicies(ColumnWalker& walker) {
-    debugPrint("Starting CBWFQ interface collection\n");
-    std::printf("PolicyNum Interface Direction\n");
-    std::printf("--------- --------- ---------\n");
-    std::vector<uint32_t> policies;
-    // The rows go to standard output while the walk runs (with -fast, once it has ended).
-    walker.walk("servicePolicies", servicePolicyColumns, 4, [&](Row row) {
-        clearProgressLine();
-        printServicePolicyRow(row);
-        policies.push_back(readServicePolicyRow(row).policyIndex);
+    // Each row is shown while the walk runs (with -fast, once it has ended).
+    const WalkOutcome outcome = walker.walk(walk, [&](Row row) {
+        const ServicePolicy& policy = policies.emplace_back(readServicePolicyRow(row));
+        if (context.sinks().servicePolicy) {
+            context.sinks().servicePolicy(policy);
+        }
     });
-    debugPrint("Finished CBWFQ interface collection\n");
-    return policies;
-}
-
-WalkOutcome collectServicePolicyTable(ColumnWalker& walker, std::vector<ServicePolicy>& policies) {
-    debugPrint("Starting CBWFQ interface collection\n");
-    const WalkOutcome outcome =
-        walker.walk("servicePolicies", servicePolicyTypedColumns, 4,
-                    [&](Row row) { policies.push_back(readServicePolicyRow(row)); });
-    debugPrint("Finished CBWFQ interface collection\n");
+    context.debug("Finished CBWFQ interface collection\n");
     return outcome;
 }

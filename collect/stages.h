@@ -1,27 +1,24 @@
-// The six collection stages of a run, in the order the run calls them, and the row handlers
-// they hand to the column walk.
+// The collection stages of a run, in the order the runs call them, and the row handlers they
+// hand to the column walk.
 #pragma once
 
+#include <array>
 #include <span>
-
 #include <vector>
 
 #include "collect/column_walk.h"
 #include "collect/object_table.h"
-#include "collect/run_record.h"
+#include "collect/run_result.h"
 #include "collect/walker.h"
 
-class SnmpTarget;
+// cbQosServicePolicyTable with the mode's columns (the text report's two, or the documents'
+// three with the interface type): which policy sits on which interface, in which direction.
+// Each row goes to the context as it is read.
+WalkOutcome collectServicePolicies(ColumnWalker& walker, const StageWalk& walk,
+                                   std::vector<ServicePolicy>& policies);
+ServicePolicy readServicePolicyRow(Row row);
 
-// Prints which policy is attached to which interface, in which direction. Returns the policy
-// index of every row, in table order.
-std::vector<uint32_t> collectServicePolicies(ColumnWalker& walker);
-void printServicePolicyRow(Row row);
-// The same table with the interface types, kept for the documents instead of printed.
-WalkOutcome collectServicePolicyTable(ColumnWalker& walker, std::vector<ServicePolicy>& policies);
-
-// Fills the table with every QoS object; a line on standard error counts the rows that did
-// not fit.
+// Fills the table with every QoS object; a warning counts the rows that did not fit.
 WalkOutcome collectPolicyObjects(ColumnWalker& walker, QosObjectTable& table);
 // False when the row was not stored because the table is full.
 bool storePolicyObjectRow(QosObjectTable& table, Row row);
@@ -32,21 +29,24 @@ WalkOutcome collectClassMapNames(ColumnWalker& walker, QosObjectTable& table);
 WalkOutcome collectMatchStatements(ColumnWalker& walker, QosObjectTable& table);
 void storeConfigNameRow(QosObjectTable& table, Row row);
 
-// Pre-policy and dropped packet counters of every class: the 32-bit columns, or with
-// `highCapacity` the 64-bit ones.
-WalkOutcome collectQueueStats(ColumnWalker& walker, QosObjectTable& table, bool highCapacity);
-void storeQueueStatsRow(QosObjectTable& table, Row row, bool highCapacity);
-// A counter's value: a Counter64 read whole, anything else as a 32-bit number.
-uint64_t counterValue(ResponseBinding& binding);
-
-// Every counter column of every class, for the documents: one walk per column, the 64-bit
-// columns after the 32-bit packet counters they replace. Ends at the first failed walk.
-WalkOutcome collectClassCounters(ColumnWalker& walker, QosObjectTable& table);
-// -fast: the walks of collectClassCounters, in its order.
-void planClassCounterWalks(std::vector<PlannedWalk>& plan);
-void storeClassCounterRow(QosObjectTable& table, Row row, std::string_view prefix,
-                          ClassCounters::Kind kind);
+// One walk of cbQosCMStatsTable and the counter each of its columns fills.
+struct ClassStatisticsWalk {
+    const StageWalk& walk;
+    std::array<ClassCounters::Kind, 2> kinds;  // of the walk's columns, in order
+    bool wholeCounters;  // a Counter64 read whole; else every value as a 32-bit number
+};
+// The class statistics the text report lists: pre-policy and dropped packets from the 32-bit
+// columns, or with `highCapacity` from the 64-bit ones.
+std::span<const ClassStatisticsWalk> listedClassStatistics(bool highCapacity);
+// Every counter column a class can have, for the documents: one walk per column, since routers
+// give different subsets; the 64-bit columns after the 32-bit packet counters they replace.
+std::span<const ClassStatisticsWalk> documentedClassStatistics();
+// Makes the walks in order; ends at the first failed one.
+WalkOutcome collectClassStatistics(ColumnWalker& walker, QosObjectTable& table,
+                                   std::span<const ClassStatisticsWalk> walks);
+void storeClassStatisticsRow(QosObjectTable& table, Row row, const ClassStatisticsWalk& walk);
 
 // The name of each service policy's interface: ifName, else ifDescr, by GET for just the
 // interfaces in the table; "control-plane" for a control-plane policy.
-WalkOutcome collectInterfaceNames(SnmpTarget& target, std::vector<ServicePolicy>& policies);
+WalkOutcome collectInterfaceNames(RunContext& context, SnmpTarget& target,
+                                  std::vector<ServicePolicy>& policies);

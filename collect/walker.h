@@ -12,44 +12,35 @@
 
 class SnmpTarget;
 
-// A walk a -fast run makes before its stage asks for it.
-struct PlannedWalk {
-    std::span<const char* const> columns;
-    uint32_t valueBytes;  // a typical value of these columns, encoded: it sizes the requests
-    bool byPolicy;        // the table's first index is the policy index: walked in ranges
-};
-
 class ColumnWalker {
   public:
-    ColumnWalker(SnmpTarget& target, bool fast) : target_(target), fast_(fast) {}
+    ColumnWalker(RunContext& context, SnmpTarget& target, bool fast)
+        : context_(context), target_(target), fast_(fast) {}
 
+    RunContext& context() { return context_; }
     SnmpTarget& target() { return target_; }
 
-    // Walks `columns` to the end of the first one, handing every row to `handler` in table
-    // order and printing the failure line of a walk that fails. The default run asks for
-    // `maxRepetitions` rows a request; -fast hands over the rows of a planned walk, or makes
-    // the walk there and then.
-    // `stage` names the walk on the progress line.
-    WalkOutcome walk(const char* stage, std::span<const char* const> columns, long maxRepetitions,
-                     const RowHandler& handler);
+    // Walks `walk`'s columns to the end of the first one, handing every row to `handler` in
+    // table order and showing the failure line of a walk that fails. The default run walks
+    // now; -fast hands over the rows of the planned walk, or makes the walk there and then.
+    WalkOutcome walk(const StageWalk& walk, const RowHandler& handler);
 
     // -fast: makes the planned walks now, side by side. A table walked by policy is split at
     // some of these policy indices into ranges of about equal shares of them; its first range
     // starts at the table's start, so rows of policies missing here are walked too.
-    void prefetch(std::span<const PlannedWalk> plan, std::vector<uint32_t> policies);
+    void prefetch(std::span<const StageWalk* const> plan, std::vector<uint32_t> policies);
+    // Whether every planned walk has been handed to its stage.
+    bool planUsed() const { return prefetched_.empty(); }
 
   private:
     struct Prefetched {
-        const char* firstColumn;
+        const StageWalk* walk;
         std::vector<FastWalk> ranges;
     };
     WalkOutcome handOver(std::vector<FastWalk>& ranges, const RowHandler& handler);
 
+    RunContext& context_;
     SnmpTarget& target_;
     bool fast_;
     std::vector<Prefetched> prefetched_;
 };
-
-// The walks of the stages after the service policies, in run order, for prefetch(): the text
-// report's, or with `documents` the documents'.
-std::vector<PlannedWalk> laterStageWalks(bool highCapacity, bool documents);

@@ -48,7 +48,8 @@ Json objectJson(const QosObjectTable& table, std::span<const uint32_t> ancestors
 
 }  // namespace
 
-void writeJsonDocument(const QosObjectTable& table, const RunRecord& run, FILE* out) {
+void writeJsonDocument(const RunResult& run, FILE* out) {
+    const QosObjectTable& table = run.table;
     std::set<uint32_t> attached;
     for (const ServicePolicy& policy : run.servicePolicies) {
         attached.insert(policy.policyIndex);
@@ -62,8 +63,8 @@ void writeJsonDocument(const QosObjectTable& table, const RunRecord& run, FILE* 
         table,
         [&](uint32_t index, std::span<const uint32_t> ancestors) {
             Json object = objectJson(table, ancestors, index);
-            if (ancestors.empty() && !attached.contains(table.record(index).policyNum)) {
-                Json withPolicy = {{"policyIndex", table.record(index).policyNum}};
+            if (ancestors.empty() && !attached.contains(table.record(index).policyIndex)) {
+                Json withPolicy = {{"policyIndex", table.record(index).policyIndex}};
                 withPolicy.update(object);
                 object = std::move(withPolicy);
             }
@@ -72,7 +73,7 @@ void writeJsonDocument(const QosObjectTable& table, const RunRecord& run, FILE* 
         [&](uint32_t index) {
             Json object = std::move(open.back());
             open.pop_back();
-            const uint32_t policy = table.record(index).policyNum;
+            const uint32_t policy = table.record(index).policyIndex;
             if (!open.empty()) {
                 open.back()["children"].push_back(std::move(object));
             } else if (attached.contains(policy)) {

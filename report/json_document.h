@@ -5,6 +5,6 @@
 #include <cstdio>
 
 #include "collect/object_table.h"
-#include "collect/run_record.h"
+#include "collect/run_result.h"
 
-void writeJsonDocument(const QosObjectTable& table, const RunRecord& run, FILE* out);
+void writeJsonDocument(const RunResult& run, FILE* out);

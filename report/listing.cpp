@@ -76,10 +76,11 @@ void label(Line& line, const std::string_view (&labels)[knownTypes + 1], uint32_
 }
 
 void counters(Line& line, const QosObjectRecord& record) {
-    if (record.prePolicyPkts != 0) {
-        line.number(record.prePolicyPkts, 13);
+    const ClassCounters& stats = record.counters;
+    if (stats.value(ClassCounters::prePolicyPackets) != 0) {
+        line.number(stats.value(ClassCounters::prePolicyPackets), 13);
         line.text(" ");
-        line.number(record.droppedPkts, 11);
+        line.number(stats.value(ClassCounters::droppedPackets), 11);
         line.text(" ");
     } else {
         line.text(emptyCounters);
@@ -110,7 +111,7 @@ void printFlatRow(const QosObjectRecord& record, Line& line, FILE* out) {
     if (record.objectType == queueingType) {
         return;
     }
-    line.number(record.policyNum, 9);
+    line.number(record.policyIndex, 9);
     line.text(" ");
     line.number(record.objectIndex, 11);
     line.text(" ");

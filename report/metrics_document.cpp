@@ -25,7 +25,7 @@ std::string text(std::optional<std::string_view> name, uint32_t number) {
 }
 
 // The labels of every class that has counters, in tree order.
-ClassSeries classSeries(const QosObjectTable& table, const RunRecord& run) {
+ClassSeries classSeries(const QosObjectTable& table, const RunResult& run) {
     std::map<uint32_t, const ServicePolicy*> policies;
     for (const ServicePolicy& policy : run.servicePolicies) {
         policies.try_emplace(policy.policyIndex, &policy);
@@ -38,7 +38,7 @@ ClassSeries classSeries(const QosObjectTable& table, const RunRecord& run) {
             if (record.objectType != classMapType || !record.counters.any()) {
                 return;
             }
-            const auto attached = policies.find(record.policyNum);
+            const auto attached = policies.find(record.policyIndex);
             const ServicePolicy* policy = attached != policies.end() ? attached->second : nullptr;
             const std::string ifIndex = policy ? std::to_string(policy->ifIndex) : "";
             TreePlace place = placeOf(table, ancestors, index);
@@ -51,7 +51,7 @@ ClassSeries classSeries(const QosObjectTable& table, const RunRecord& run) {
                 {"policy", std::move(place.policy)},
                 {"class", record.name},
                 {"path", std::move(place.path)},
-                {"policy_index", std::to_string(record.policyNum)},
+                {"policy_index", std::to_string(record.policyIndex)},
                 {"object_index", std::to_string(record.objectIndex)}};
             series.counters.push_back(&record.counters);
         },
@@ -75,8 +75,8 @@ prometheus::ClientMetric gauge(Labels labels, double value) {
 
 }  // namespace
 
-void writeMetricsDocument(const QosObjectTable& table, const RunRecord& run, FILE* out) {
-    ClassSeries series = classSeries(table, run);
+void writeMetricsDocument(const RunResult& run, FILE* out) {
+    ClassSeries series = classSeries(run.table, run);
     // One family at a time, the labelled series moved into it and back: a large router has
     // hundreds of thousands of series.
     for (const CounterField& field : counterFields) {

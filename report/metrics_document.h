@@ -6,6 +6,6 @@
 #include <cstdio>
 
 #include "collect/object_table.h"
-#include "collect/run_record.h"
+#include "collect/run_result.h"
 
-void writeMetricsDocument(const QosObjectTable& table, const RunRecord& run, FILE* out);
+void writeMetricsDocument(const RunResult& run, FILE* out);

@@ -58,7 +58,7 @@ int PendingExchanges::onLibraryEvent(int operation, netsnmp_session*, int, netsn
     return 1;
 }
 
-void PendingExchanges::wait() {
+void PendingExchanges::wait(const StopCondition&) {
     while (!exchanges_.empty() && !runEnded()) {
         void* session = target_.session();
         int descriptors = 0;

@@ -31,7 +31,7 @@ class PendingExchanges {
     size_t pending() const { return exchanges_.size(); }
     // Blocks until at least one exchange has ended, then runs the completions of all that
     // have, in the order they were sent. Returns at once when none is pending.
-    void wait();
+    void wait(const StopCondition& stop = {});
 
   private:
     struct Exchange {

@@ -17,12 +17,21 @@ bool isText(u_char byte) {
     return std::isprint(byte) != 0 || std::isspace(byte) != 0;
 }
 
-std::string renderOctets(const u_char* bytes, size_t length) {
-    bool allText = true;
-    for (size_t i = 0; i < length && allText; ++i) {
-        allText = isText(bytes[i]);
+}  // namespace
+
+bool isPrintableText(const u_char* bytes, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        if (!isText(bytes[i])) {
+            return false;
+        }
     }
-    if (allText) {
+    return true;
+}
+
+namespace {
+
+std::string renderOctets(const u_char* bytes, size_t length) {
+    if (isPrintableText(bytes, length)) {
         return std::string(reinterpret_cast<const char*>(bytes), length);
     }
     static constexpr char hexDigits[] = "0123456789abcdef";

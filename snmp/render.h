@@ -13,3 +13,6 @@ std::string formatOid(const oid* subids, size_t count);
 // IpAddress dotted; OID dotted; OCTET STRING as text when every byte is printable or white
 // space under the current locale, else lowercase hex; anything else "UNKNOWN".
 std::string renderValue(const netsnmp_variable_list& variable);
+
+// Every byte printable or white space under the current locale: such a value is shown as text.
+bool isPrintableText(const u_char* bytes, size_t length);

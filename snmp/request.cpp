@@ -1,13 +1,63 @@
 #include "snmp/request.h"
 
+#include "snmp/decimal.h"
 #include "snmp/render.h"
 #include "snmp/target.h"
 
+namespace {
+
+uint32_t low32(const netsnmp_variable_list& variable) {
+    return variable.val.integer != nullptr ? static_cast<uint32_t>(*variable.val.integer) : 0;
+}
+
+BindingValue valueOf(const netsnmp_variable_list& variable) {
+    BindingValue value{variable.type, 0, 0};
+    switch (variable.type) {
+        case ASN_INTEGER:
+        case ASN_COUNTER:
+        case ASN_GAUGE:
+        case ASN_TIMETICKS:
+        case ASN_UINTEGER:
+            value.number = low32(variable);
+            value.whole = value.number;
+            break;
+        case ASN_COUNTER64:
+            if (variable.val.counter64 != nullptr) {
+                value.number = static_cast<uint32_t>(variable.val.counter64->low);
+                value.whole =
+                    (static_cast<uint64_t>(variable.val.counter64->high & 0xffffffffU) << 32) |
+                    value.number;
+            }
+            break;
+        case ASN_OCTET_STR:
+            if (isPrintableText(variable.val.string, variable.val_len)) {
+                value.number = decimalToUnsigned(std::string_view(
+                    reinterpret_cast<const char*>(variable.val.string), variable.val_len));
+                value.whole = value.number;
+            }
+            break;
+        default:
+            break;
+    }
+    return value;
+}
+
+}  // namespace
+
+ResponseBinding::ResponseBinding(const netsnmp_variable_list* variable)
+    : variable_(variable), value_(valueOf(*variable)) {}
+
+std::span<const oid> ResponseBinding::name() const {
+    if (variable_ != nullptr) {
+        return {variable_->name, variable_->name_length};
+    }
+    return name_;
+}
+
 ResponseBinding& ResponseBinding::invalid() {
     static ResponseBinding binding = [] {
-        ResponseBinding invalid(nullptr);
+        ResponseBinding invalid(std::span<const oid>(), BindingValue{}, "INVALID");
         invalid.cachedOidText_ = "INVALID";
-        invalid.cachedValueText_ = "INVALID";
         return invalid;
     }();
     return binding;
@@ -15,7 +65,8 @@ ResponseBinding& ResponseBinding::invalid() {
 
 const std::string& ResponseBinding::oidText() {
     if (!cachedOidText_) {
-        cachedOidText_ = formatOid(variable_->name, variable_->name_length);
+        const std::span<const oid> subids = name();
+        cachedOidText_ = formatOid(subids.data(), subids.size());
     }
     return *cachedOidText_;
 }
@@ -96,4 +147,17 @@ bool SnmpRequest::sendWithoutWaiting(snmp_callback callback, void* magic) {
     // snmp_sess_async_send frees the PDU once sent and leaves a refused one to the caller.
     sent_ = snmp_sess_async_send(target_.session(), pdu_, callback, magic) != 0;
     return sent_;
+}
+
+void SnmpRequest::addNullBinding(std::span<const oid> name) {
+    snmp_add_null_var(pdu_, name.data(), name.size());
+}
+
+void SnmpRequest::setRepetitions(long maxRepetitions) {
+    pdu_->non_repeaters = 0;
+    pdu_->max_repetitions = maxRepetitions;
+}
+
+std::unique_ptr<SnmpResponse> exchangeOne(SnmpTarget&, SnmpRequest& request, const StopCondition&) {
+    return request.send();
 }

@@ -1,5 +1,5 @@
 // How value texts become numbers; the index tails of OID texts are read the same way.
-#include "collect/decimal.h"
+#include "snmp/decimal.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,10 @@ TEST(MetricsDocument, LabelsJoinNamesAlongTheTreeAndAreEscaped) {
                               {1, 3, 9, 2, "LOST"},   {1, 4, 5, 2, "LOOP-A"},
                               {1, 5, 4, 2, "LOOP-B"}, {2, 1, 0, 1, "a\"b\\c"},
                               {2, 7, 1, 1, "CHILD"},  {2, 2, 7, 2, "x\ny"}};
-    QosObjectTable table(16);
+    RunResult run;
+    run.agent = "192.0.2.1";
+    run.servicePolicies = {{2, 1, 5, 1, "Gi0/1"}};
+    QosObjectTable& table = run.table;
     for (const Object& o : objects) {
         table.appendObject(o.policy, o.index, 40, o.type, o.parent);
         table.record(table.recordCount() - 1).setTexts(o.name, "");
@@ -25,7 +28,7 @@ TEST(MetricsDocument, LabelsJoinNamesAlongTheTreeAndAreEscaped) {
     char* text = nullptr;
     size_t size = 0;
     FILE* out = open_memstream(&text, &size);
-    writeMetricsDocument(table, {"192.0.2.1", {{2, 1, 5, 1, "Gi0/1"}}, {}, 0}, out);
+    writeMetricsDocument(run, out);
     std::fclose(out);
     const std::string metrics(text, size);
     std::free(text);

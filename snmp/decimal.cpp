@@ -1,4 +1,4 @@
-#include "collect/decimal.h"
+#include "snmp/decimal.h"
 
 namespace {
 

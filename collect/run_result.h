@@ -1,11 +1,13 @@
-// What a run collects beside the object table, for the JSON and metrics documents: the service
-// policies with their interfaces, and how each stage ended.
+// What one run hands back: the object table, the service policies with their interfaces, how
+// each stage ended and the warnings it raised. Every writer works from this value alone.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "collect/object_table.h"
 
 // One row of cbQosServicePolicyTable: a policy instance attached to an interface.
 struct ServicePolicy {
@@ -20,11 +22,18 @@ struct ServicePolicy {
 struct StageResult {
     std::string name;
     std::string failure;
+    bool failed() const { return !failure.empty(); }
 };
 
-struct RunRecord {
+struct RunResult {
     std::string agent;
+    bool sessionOpened = false;
+    std::string openError;  // the library's reason, when no session opened
+    QosObjectTable table;
     std::vector<ServicePolicy> servicePolicies;
     std::vector<StageResult> stages;  // in run order
+    std::vector<std::string> warnings;
     double collectSeconds = 0;
+    uint64_t requests = 0;    // SNMP requests sent
+    uint64_t unanswered = 0;  // requests that got no answer in their time and tries
 };
