@@ -40,30 +40,30 @@ uint32_t subidAt(std::span<const oid> name, size_t position) {
     return position < name.size() ? static_cast<uint32_t>(name[position]) : 0;
 }
 
-ColumnWalk::ColumnWalk(std::span<const ColumnOid> columns) : prefixLength_(columns.front().size()) {
+ColumnCursor::ColumnCursor(std::span<const ColumnOid> columns) : prefixLength_(columns.front().size()) {
     for (const ColumnOid& column : columns) {
         positions_.emplace_back(column.begin(), column.end());
     }
 }
 
-void ColumnWalk::startAt(uint32_t first) {
+void ColumnCursor::startAt(uint32_t first) {
     for (std::vector<oid>& position : positions_) {
         position.push_back(first);
     }
 }
 
-void ColumnWalk::endBefore(uint32_t bound) {
+void ColumnCursor::endBefore(uint32_t bound) {
     bound_.assign(positions_.front().begin(), positions_.front().begin() + prefixLength_);
     bound_.push_back(bound);
 }
 
-void ColumnWalk::addRequestBindings(SnmpRequest& request) const {
+void ColumnCursor::addRequestBindings(SnmpRequest& request) const {
     for (const std::vector<oid>& position : positions_) {
         request.addNullBinding(position);
     }
 }
 
-bool ColumnWalk::takeGroups(SnmpResponse& response, const RowHandler& handler,
+bool ColumnCursor::takeGroups(SnmpResponse& response, const RowHandler& handler,
                             const RunContext& context) {
     const int32_t groupSize = static_cast<int32_t>(positions_.size());
     if (response.bindingCount() < groupSize) {
@@ -141,7 +141,7 @@ std::unique_ptr<SnmpResponse> exchange(RunContext& context, SnmpTarget& target,
 
 WalkOutcome walkColumns(RunContext& context, SnmpTarget& target, const StageWalk& stageWalk,
                         const RowHandler& handler) {
-    ColumnWalk walk(stageWalk.columns);
+    ColumnCursor walk(stageWalk.columns);
     WalkOutcome outcome;
     const RowHandler counted = [&](Row row) {
         ++outcome.rows;

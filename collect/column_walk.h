@@ -25,13 +25,13 @@ using Row = std::span<ResponseBinding* const>;
 using RowHandler = std::function<void(Row row)>;
 
 // The positions of one walk and the rules by which a response moves them on.
-class ColumnWalk {
+class ColumnCursor {
   public:
     static constexpr size_t maxColumns = 3;
     // The longest OID, as dotted text, a walk follows.
     static constexpr size_t maxOidText = 999;
 
-    explicit ColumnWalk(std::span<const ColumnOid> columns);
+    explicit ColumnCursor(std::span<const ColumnOid> columns);
 
     // A walk of the rows whose first index is `first` or more.
     void startAt(uint32_t first);

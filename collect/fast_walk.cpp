@@ -95,25 +95,25 @@ uint32_t KeptRows::handOver(const RowHandler& handler) {
     return rows;
 }
 
-FastWalk::FastWalk(const StageWalk& walk, std::optional<uint32_t> first,
+RangeWalk::RangeWalk(const StageWalk& walk, std::optional<uint32_t> first,
                    std::optional<uint32_t> bound)
-    : walk_(walk.columns),
+    : cursor_(walk.columns),
       maxRepetitions_(repetitionsFor(walk.columns, walk.valueBytes)),
       rows_(walk.columns) {
     if (first) {
-        walk_.startAt(*first);
+        cursor_.startAt(*first);
     }
     if (bound) {
-        walk_.endBefore(*bound);
+        cursor_.endBefore(*bound);
     }
 }
 
-void FastWalk::fillRequest(SnmpRequest& request) const {
-    walk_.addRequestBindings(request);
+void RangeWalk::fillRequest(SnmpRequest& request) const {
+    cursor_.addRequestBindings(request);
     request.setRepetitions(maxRepetitions_);
 }
 
-bool FastWalk::take(std::unique_ptr<SnmpResponse> response, RunContext& context,
+bool RangeWalk::take(std::unique_ptr<SnmpResponse> response, RunContext& context,
                     const SnmpTarget& target) {
     if (end_ != End::going) {
         return false;  // cancelled while the request was out
@@ -140,43 +140,43 @@ bool FastWalk::take(std::unique_ptr<SnmpResponse> response, RunContext& context,
     }
     context.debug("Packet returned...");
     context.debug("OIDs returned: %u\n", static_cast<unsigned>(response->bindingCount()));
-    if (walk_.takeGroups(
+    if (cursor_.takeGroups(
             *response, [this](Row row) { rows_.add(row); }, context)) {
         return true;
     }
-    finish(walk_.reachedBound() ? End::bound : End::table);
+    finish(cursor_.reachedBound() ? End::bound : End::table);
     return false;
 }
 
-void FastWalk::abandon(std::string failure) {
+void RangeWalk::abandon(std::string failure) {
     failure_ = std::move(failure);
     finish(End::failure);
 }
 
-void FastWalk::finish(End end) {
+void RangeWalk::finish(End end) {
     end_ = end;
     if (end == End::bound) {
         return;
     }
     // The default walk would have ended here too and never seen the later rows.
-    for (FastWalk* later = nextRange_; later != nullptr; later = later->nextRange_) {
+    for (RangeWalk* later = nextRange_; later != nullptr; later = later->nextRange_) {
         later->end_ = End::cancelled;
     }
 }
 
-void runFastWalks(RunContext& context, SnmpTarget& target, std::span<FastWalk* const> walks,
+void runRangeWalks(RunContext& context, SnmpTarget& target, std::span<RangeWalk* const> walks,
                   const char* stage) {
     PendingExchanges exchanges(target);
     WalkProgress progress(context, stage);
     uint64_t requests = 0;
     // Walks waiting to send, first come first served: each gets its turn in the order its
     // answer came.
-    std::deque<FastWalk*> ready(walks.begin(), walks.end());
+    std::deque<RangeWalk*> ready(walks.begin(), walks.end());
     while (!ready.empty() || exchanges.pending() != 0) {
         while (!ready.empty() && exchanges.pending() < maxInFlight) {
-            FastWalk* walk = ready.front();
+            RangeWalk* walk = ready.front();
             ready.pop_front();
-            if (walk->end() != FastWalk::End::going) {
+            if (walk->end() != RangeWalk::End::going) {
                 continue;
             }
             if (context.stop().reached()) {
@@ -195,7 +195,7 @@ void runFastWalks(RunContext& context, SnmpTarget& target, std::span<FastWalk* c
         }
         exchanges.wait(context.stop());
         uint64_t rows = 0;
-        for (const FastWalk* walk : walks) {
+        for (const RangeWalk* walk : walks) {
             rows += walk->rows().count();
         }
         progress.update(rows, requests);

@@ -37,7 +37,7 @@ class KeptRows {
     std::vector<Binding> bindings_;
 };
 
-class FastWalk {
+class RangeWalk {
   public:
     enum class End {
         going,
@@ -48,11 +48,11 @@ class FastWalk {
     };
 
     // The walk of `walk`'s columns, or of its rows whose first index lies in [first, bound).
-    FastWalk(const StageWalk& walk, std::optional<uint32_t> first = {},
+    RangeWalk(const StageWalk& walk, std::optional<uint32_t> first = {},
              std::optional<uint32_t> bound = {});
 
     // A walk of the following range, ended unused when this one ends short of its bound.
-    void setNextRange(FastWalk* next) { nextRange_ = next; }
+    void setNextRange(RangeWalk* next) { nextRange_ = next; }
 
     End end() const { return end_; }
     // The failure line, when the walk ended in a failure.
@@ -72,16 +72,16 @@ class FastWalk {
   private:
     void finish(End end);
 
-    ColumnWalk walk_;
+    ColumnCursor cursor_;
     long maxRepetitions_;
     KeptRows rows_;
     End end_ = End::going;
     std::string failure_;
-    FastWalk* nextRange_ = nullptr;
+    RangeWalk* nextRange_ = nullptr;
 };
 
 // Runs the walks side by side on the target's session, at most 8 requests in flight, each
 // walk one request at a time, until every walk has ended. `stage` names them on the progress
 // line.
-void runFastWalks(RunContext& context, SnmpTarget& target, std::span<FastWalk* const> walks,
+void runRangeWalks(RunContext& context, SnmpTarget& target, std::span<RangeWalk* const> walks,
                   const char* stage);

@@ -38,7 +38,7 @@ void ColumnWalker::prefetch(std::span<const StageWalk* const> plan,
                 i + 1 < starts.size() ? std::optional(starts[i + 1]) : std::nullopt);
         }
     }
-    std::vector<FastWalk*> all;
+    std::vector<RangeWalk*> all;
     for (Prefetched& walks : prefetched_) {
         for (size_t i = 0; i < walks.ranges.size(); ++i) {
             walks.ranges[i].setNextRange(i + 1 < walks.ranges.size() ? &walks.ranges[i + 1]
@@ -46,7 +46,7 @@ void ColumnWalker::prefetch(std::span<const StageWalk* const> plan,
             all.push_back(&walks.ranges[i]);
         }
     }
-    runFastWalks(context_, target_, all, "later stages");
+    runRangeWalks(context_, target_, all, "later stages");
 }
 
 WalkOutcome ColumnWalker::walk(const StageWalk& walk, const RowHandler& handler) {
@@ -56,25 +56,25 @@ WalkOutcome ColumnWalker::walk(const StageWalk& walk, const RowHandler& handler)
     const auto planned = std::find_if(prefetched_.begin(), prefetched_.end(),
                                       [&](const Prefetched& p) { return p.walk == &walk; });
     if (planned != prefetched_.end()) {
-        std::vector<FastWalk> ranges = std::move(planned->ranges);
+        std::vector<RangeWalk> ranges = std::move(planned->ranges);
         prefetched_.erase(planned);
         return handOver(ranges, handler);
     }
-    std::vector<FastWalk> alone;
-    FastWalk* fastWalk = &alone.emplace_back(walk);
-    runFastWalks(context_, target_, std::span(&fastWalk, 1), walk.stage);
+    std::vector<RangeWalk> alone;
+    RangeWalk* fastWalk = &alone.emplace_back(walk);
+    runRangeWalks(context_, target_, std::span(&fastWalk, 1), walk.stage);
     return handOver(alone, handler);
 }
 
-WalkOutcome ColumnWalker::handOver(std::vector<FastWalk>& ranges, const RowHandler& handler) {
+WalkOutcome ColumnWalker::handOver(std::vector<RangeWalk>& ranges, const RowHandler& handler) {
     WalkOutcome outcome;
-    for (FastWalk& range : ranges) {
+    for (RangeWalk& range : ranges) {
         outcome.rows += range.rows().handOver(handler);
-        if (range.end() == FastWalk::End::bound) {
+        if (range.end() == RangeWalk::End::bound) {
             continue;
         }
         // Where the default walk would have ended: the later ranges' rows are not the table's.
-        if (range.end() == FastWalk::End::failure) {
+        if (range.end() == RangeWalk::End::failure) {
             context_.failure(range.failure());
             outcome.failure = range.failure();
         }

@@ -35,9 +35,9 @@ class ColumnWalker {
   private:
     struct Prefetched {
         const StageWalk* walk;
-        std::vector<FastWalk> ranges;
+        std::vector<RangeWalk> ranges;
     };
-    WalkOutcome handOver(std::vector<FastWalk>& ranges, const RowHandler& handler);
+    WalkOutcome handOver(std::vector<RangeWalk>& ranges, const RowHandler& handler);
 
     RunContext& context_;
     SnmpTarget& target_;

@@ -59,7 +59,7 @@ void writeJsonDocument(const RunResult& run, FILE* out) {
     std::map<uint32_t, Json> trees;
     Json unattached = Json::array();
     std::vector<Json> open;
-    walkTree(
+    visitTree(
         table,
         [&](uint32_t index, std::span<const uint32_t> ancestors) {
             Json object = objectJson(table, ancestors, index);

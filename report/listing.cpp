@@ -136,14 +136,14 @@ void printTreeLine(const QosObjectRecord& record, Line& line, FILE* out) {
 
 void printFlatListing(const QosObjectTable& table, FILE* out) {
     Line line;
-    walkTree(
+    visitTree(
         table, [&](uint32_t r, auto) { printFlatRow(table.record(r), line, out); },
         [](uint32_t) {});
 }
 
 void printTreeListing(const QosObjectTable& table, FILE* out) {
     Line line;
-    walkTree(
+    visitTree(
         table, [&](uint32_t r, auto) { printTreeLine(table.record(r), line, out); },
         [](uint32_t) {});
 }

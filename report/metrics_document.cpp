@@ -31,7 +31,7 @@ ClassSeries classSeries(const QosObjectTable& table, const RunResult& run) {
         policies.try_emplace(policy.policyIndex, &policy);
     }
     ClassSeries series;
-    walkTree(
+    visitTree(
         table,
         [&](uint32_t index, std::span<const uint32_t> ancestors) {
             const QosObjectRecord& record = table.record(index);

@@ -17,7 +17,7 @@
 // end. The path is an explicit stack: a chain of 100,000 nested records must not exhaust the
 // call stack.
 template <typename Enter, typename Leave>
-void walkTree(const QosObjectTable& table, Enter&& enter, Leave&& leave) {
+void visitTree(const QosObjectTable& table, Enter&& enter, Leave&& leave) {
     std::vector<uint32_t> ancestors;
     std::vector<uint32_t> nextSiblings;  // of each ancestor: where to go on after its subtree
     std::vector<bool> onPath(table.recordCount(), false);

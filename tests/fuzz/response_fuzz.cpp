@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (uint32_t i = 0; i < 8; ++i) {
         table.appendObject(i % 2, i, i, i + 1, i / 2);
     }
-    ColumnWalk(stage.columns).takeGroups(response, [&](Row row) { stage.handle(table, row); });
+    ColumnCursor(stage.columns).takeGroups(response, [&](Row row) { stage.handle(table, row); });
     printFlatListing(table, sink);
     printTreeListing(table, sink);
     const RunRecord run{"192.0.2.1", {{0, 2, 1, 1, "Gi0/0"}}, {{"objects", "failed"}}, 0};
