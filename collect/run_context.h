@@ -47,10 +47,8 @@ class RunContext {
     [[gnu::format(printf, 2, 3)]] void debug(const char* format, ...) const;
 
     // Ids run 1, 2, 3, ... through the stages of one run.
-    uint32_t nextRequestId() {
-        ++requests_;
-        return nextRequestId_++;
-    }
+    uint32_t nextRequestId() { return nextRequestId_++; }
+    void countRequest() { ++requests_; }
     uint64_t requests() const { return requests_; }
     void countUnanswered() { ++unanswered_; }
     uint64_t unanswered() const { return unanswered_; }

@@ -1,36 +1,51 @@
 #include "report/metrics_document.h"
 
-#include <prometheus/text_serializer.h>
-
+#include <functional>
 #include <map>
-#include <sstream>
-#include <string>
 #include <vector>
 
 #include "report/counter_fields.h"
+#include "report/exposition.h"
 #include "report/qos_tree.h"
 
 namespace {
 
-using Labels = std::vector<prometheus::ClientMetric::Label>;
-
-// Every class with counters, labelled once: each metric family reuses the same labels.
+// The labels of one class, in the order they are written.
 struct ClassSeries {
-    std::vector<prometheus::ClientMetric> metrics;
-    std::vector<const ClassCounters*> counters;
+    std::string interface;
+    std::string ifIndex;
+    std::string direction;
+    std::string policy;
+    std::string name;
+    std::string path;
+    std::string policyIndex;
+    std::string objectIndex;
+    const ClassCounters* counters;
+
+    MetricLabels labels() const {
+        return {{"interface", interface},
+                {"if_index", ifIndex},
+                {"direction", direction},
+                {"policy", policy},
+                {"class", name},
+                {"path", path},
+                {"policy_index", policyIndex},
+                {"object_index", objectIndex}};
+    }
 };
 
 std::string text(std::optional<std::string_view> name, uint32_t number) {
     return name ? std::string(*name) : std::to_string(number);
 }
 
-// The labels of every class that has counters, in tree order.
-ClassSeries classSeries(const QosObjectTable& table, const RunResult& run) {
+// Every class that has counters, in tree order.
+std::vector<ClassSeries> classSeries(const RunResult& run) {
     std::map<uint32_t, const ServicePolicy*> policies;
     for (const ServicePolicy& policy : run.servicePolicies) {
         policies.try_emplace(policy.policyIndex, &policy);
     }
-    ClassSeries series;
+    const QosObjectTable& table = run.table;
+    std::vector<ClassSeries> series;
     visitTree(
         table,
         [&](uint32_t index, std::span<const uint32_t> ancestors) {
@@ -42,78 +57,59 @@ ClassSeries classSeries(const QosObjectTable& table, const RunResult& run) {
             const ServicePolicy* policy = attached != policies.end() ? attached->second : nullptr;
             const std::string ifIndex = policy ? std::to_string(policy->ifIndex) : "";
             TreePlace place = placeOf(table, ancestors, index);
-            prometheus::ClientMetric& metric = series.metrics.emplace_back();
-            metric.label = {
-                {"interface", policy ? policy->interfaceName.value_or(ifIndex) : ""},
-                {"if_index", ifIndex},
-                {"direction",
-                 policy ? text(directionName(policy->direction), policy->direction) : ""},
-                {"policy", std::move(place.policy)},
-                {"class", record.name},
-                {"path", std::move(place.path)},
-                {"policy_index", std::to_string(record.policyIndex)},
-                {"object_index", std::to_string(record.objectIndex)}};
-            series.counters.push_back(&record.counters);
+            series.push_back(
+                {policy ? policy->interfaceName.value_or(ifIndex) : "", ifIndex,
+                 policy ? text(directionName(policy->direction), policy->direction) : "",
+                 std::move(place.policy), record.name, std::move(place.path),
+                 std::to_string(record.policyIndex), std::to_string(record.objectIndex),
+                 &record.counters});
         },
         [](uint32_t) {});
     return series;
 }
 
-void write(const prometheus::MetricFamily& family, FILE* out) {
-    std::ostringstream text;
-    prometheus::TextSerializer().Serialize(text, {family});
-    const std::string bytes = text.str();
-    std::fwrite(bytes.data(), 1, bytes.size(), out);
-}
-
-prometheus::ClientMetric gauge(Labels labels, double value) {
-    prometheus::ClientMetric metric;
-    metric.label = std::move(labels);
-    metric.gauge.value = value;
-    return metric;
+// Writes the document family by family, handing each to `emit`: a large router has hundreds
+// of thousands of series.
+void writeFamilies(const RunResult& run, const std::function<void(std::string&)>& emit) {
+    const std::vector<ClassSeries> series = classSeries(run);
+    std::string text;
+    Exposition exposition(text);
+    for (const CounterField& field : counterFields) {
+        for (const ClassSeries& one : series) {
+            if (!one.counters->has(field.kind)) {
+                continue;
+            }
+            if (text.empty()) {
+                exposition.family(field.metric, field.help, field.isRate ? "gauge" : "counter");
+            }
+            exposition.sample(field.metric, one.labels(), one.counters->value(field.kind));
+        }
+        emit(text);
+    }
+    exposition.family("galvetrin_stage_success",
+                      "1 when the collection stage ran to its end, 0 when it failed.", "gauge");
+    for (const StageResult& stage : run.stages) {
+        exposition.sample("galvetrin_stage_success", {{"stage", stage.name}},
+                          uint64_t{stage.failed() ? 0U : 1U});
+    }
+    exposition.family("galvetrin_collect_duration_seconds", "Seconds the collection took.",
+                      "gauge");
+    exposition.sample("galvetrin_collect_duration_seconds", {}, run.collectSeconds);
+    emit(text);
 }
 
 }  // namespace
 
 void writeMetricsDocument(const RunResult& run, FILE* out) {
-    ClassSeries series = classSeries(run.table, run);
-    // One family at a time, the labelled series moved into it and back: a large router has
-    // hundreds of thousands of series.
-    for (const CounterField& field : counterFields) {
-        prometheus::MetricFamily family{
-            std::string(field.metric),
-            std::string(field.help),
-            field.isRate ? prometheus::MetricType::Gauge : prometheus::MetricType::Counter,
-            {}};
-        std::vector<size_t> taken;
-        for (size_t i = 0; i < series.metrics.size(); ++i) {
-            if (series.counters[i]->has(field.kind)) {
-                prometheus::ClientMetric& metric = series.metrics[i];
-                const double value = static_cast<double>(series.counters[i]->value(field.kind));
-                (field.isRate ? metric.gauge.value : metric.counter.value) = value;
-                family.metric.push_back(std::move(metric));
-                taken.push_back(i);
-            }
-        }
-        if (!family.metric.empty()) {
-            write(family, out);
-        }
-        for (size_t k = 0; k < taken.size(); ++k) {
-            series.metrics[taken[k]] = std::move(family.metric[k]);
-        }
-    }
+    writeFamilies(run, [out](std::string& text) {
+        std::fwrite(text.data(), 1, text.size(), out);
+        text.clear();
+    });
+}
 
-    prometheus::MetricFamily stages{"galvetrin_stage_success",
-                                    "1 when the collection stage ran to its end, 0 when it failed.",
-                                    prometheus::MetricType::Gauge,
-                                    {}};
-    for (const StageResult& stage : run.stages) {
-        stages.metric.push_back(gauge({{"stage", stage.name}}, stage.failure.empty() ? 1 : 0));
-    }
-    write(stages, out);
-    write({"galvetrin_collect_duration_seconds",
-           "Seconds the collection took.",
-           prometheus::MetricType::Gauge,
-           {gauge({}, run.collectSeconds)}},
-          out);
+void appendMetricsDocument(const RunResult& run, std::string& out) {
+    writeFamilies(run, [&out](std::string& text) {
+        out += text;
+        text.clear();
+    });
 }

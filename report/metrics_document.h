@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
-#include "collect/object_table.h"
 #include "collect/run_result.h"
 
 void writeMetricsDocument(const RunResult& run, FILE* out);
+// The same text, appended to `out`.
+void appendMetricsDocument(const RunResult& run, std::string& out);

@@ -19,7 +19,6 @@ QOS = (1, 3, 6, 1, 4, 1, 9, 9, 166, 1)
 OBJECTS = QOS + (5, 1, 1)
 FAULT = OBJECTS + (2, 1, 12)  # the objects walk's second request starts after row 1.12
 INTEGER, OCTETS, UNSIGNED, END = 0x02, 0x04, 0x42, 0x82
-EXCEPTIONS = {"nosuchobject": 0x80, "nosuchinstance": 0x81, "endofmibview": END}
 
 
 def data_set(mode):
@@ -86,8 +85,6 @@ def answer(mode, data, community, request_id, oids, repetitions):
     status = 0
     if mode == "silence":
         return []
-    if oids[0] == OBJECTS + (2,) and mode in ("partial", "toomany"):
-        rows = rows[:7] if mode == "partial" else bulk(data, oids, 5)  # a part row; 5 rows
     if mode == "sluggish":  # a walk of three requests takes more than a second
         time.sleep(0.5)
     if mode == "toobig" and repetitions > 5 or (  # -fast: the range walk of policy 2
@@ -96,16 +93,8 @@ def answer(mode, data, community, request_id, oids, repetitions):
     if oids[0] == FAULT:
         if mode == "slow":
             time.sleep(4)
-        elif mode == "repeat":
-            rows = [(name, (INTEGER, 0)) for name in oids] * repetitions
         elif mode == "backwards":
             rows[3:6] = [(name[:-2] + (1, 11), value) for name, value in rows[3:6]]
-        elif mode == "short":
-            rows = rows[:2]
-        elif mode in EXCEPTIONS:  # in the first column of the second row
-            rows[3] = (rows[3][0], (EXCEPTIONS[mode], b""))
-        elif mode == "longoid":  # 1206 characters as text, within 128 sub-identifiers
-            rows[3] = (OBJECTS + (2,) + (4294967295,) * 107, rows[3][1])
         elif mode.startswith("error"):
             status = int(mode[len("error"):])
     return [encode(community, request_id, rows, status)]

@@ -27,13 +27,9 @@ MODES = {  # slowest first
     "silence": (0, FAILED % "" * 6, [policies(), objects(), *REST[:2], *REST[3:5]], 3),
     "bigtable": (100_000, "", 339, 1),
     **dict.fromkeys(("good", "slow", "longnames", "error19", "error-1"), (8, "", GOOD, 1)),
-    **dict.fromkeys(("repeat", "short"), (3, "", AT_FAULT, 1)),
-    **dict.fromkeys(("backwards", "longoid", "nosuchobject", "nosuchinstance", "endofmibview"),
-                    (4, "", AT_FAULT, 1)),
+    "backwards": (4, "", AT_FAULT, 1),  # every guard of the walk: tests/unit/column_walk_test
     "error1": (3, FAILED % "  Error code: 1", AT_FAULT, 1),
     "error18": (3, FAILED % "  Error code: 18", AT_FAULT, 1),
-    "partial": (8, "", GOOD[:2] + [objects("1.11"), objects("1.22"), objects("2.32"), *REST], 1),
-    "toomany": (8, "", GOOD[:2] + [objects("1.22"), objects("2.32"), *REST], 1),
 }
 
 # The good report's lines: 4 of head, 2 policy rows, 3 of the listings' header, 8 flat rows, a

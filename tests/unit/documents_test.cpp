@@ -1,5 +1,6 @@
 // The metrics' labels: names joined along each class's own policy tree, escaped as the
 // exposition format requires; classes under a missing parent or in a loop have no place.
+// Counters are exact integers, also above 2^53.
 #include "report/metrics_document.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +26,7 @@ TEST(MetricsDocument, LabelsJoinNamesAlongTheTreeAndAreEscaped) {
         table.record(table.recordCount() - 1).setTexts(o.name, "");
         table.record(table.recordCount() - 1).counters.set(ClassCounters::prePolicyPackets, 7);
     }
+    table.record(1).counters.set(ClassCounters::droppedBytes, 18446744073709551615U);
     char* text = nullptr;
     size_t size = 0;
     FILE* out = open_memstream(&text, &size);
@@ -32,6 +34,7 @@ TEST(MetricsDocument, LabelsJoinNamesAlongTheTreeAndAreEscaped) {
     std::fclose(out);
     const std::string metrics(text, size);
     std::free(text);
+    EXPECT_NE(std::string::npos, metrics.find("object_index=\"2\"} 18446744073709551615\n"));
     const std::string name = "galvetrin_class_pre_policy_packets_total{";
     EXPECT_EQ(name +
                   R"(interface="",if_index="",direction="",policy="EDGE",class="VOICE",)"
