@@ -121,7 +121,7 @@ std::unique_ptr<SnmpResponse> exchange(RunContext& context, SnmpTarget& target,
         context.failure(failure);
         return nullptr;
     }
-    target.setExchangeLimits(exchangeTimeoutMicroseconds, exchangeRetries);
+    target.setExchangeLimits(context.limits().timeoutMicroseconds, context.limits().retries);
     context.countRequest();
     std::unique_ptr<SnmpResponse> response = exchangeOne(target, request, context.stop());
     if (response && response->errorCode() == 0) {

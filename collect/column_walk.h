@@ -16,10 +16,6 @@
 
 class SnmpTarget;
 
-// What every request of a run waits for an answer, and how often it is sent again.
-constexpr long exchangeTimeoutMicroseconds = 5'000'000;
-constexpr int exchangeRetries = 2;
-
 // One row: the group's bindings in column order.
 using Row = std::span<ResponseBinding* const>;
 using RowHandler = std::function<void(Row row)>;

@@ -17,7 +17,6 @@ constexpr size_t headerBytes = 120;
 // The index a column OID gets in a row (two numbers of a few bytes) and the binding's headers.
 constexpr size_t indexBytes = 6;
 constexpr size_t bindingHeaderBytes = 4;
-constexpr size_t maxInFlight = 8;
 constexpr int32_t tooBig = 1;
 
 // The encoded length of an OID: the first two numbers share a byte, each other number takes
@@ -173,7 +172,7 @@ void runRangeWalks(RunContext& context, SnmpTarget& target, std::span<RangeWalk*
     // answer came.
     std::deque<RangeWalk*> ready(walks.begin(), walks.end());
     while (!ready.empty() || exchanges.pending() != 0) {
-        while (!ready.empty() && exchanges.pending() < maxInFlight) {
+        while (!ready.empty() && exchanges.pending() < context.limits().maxInFlight) {
             RangeWalk* walk = ready.front();
             ready.pop_front();
             if (walk->end() != RangeWalk::End::going) {
@@ -187,7 +186,8 @@ void runRangeWalks(RunContext& context, SnmpTarget& target, std::span<RangeWalk*
             context.countRequest();
             ++requests;
             walk->fillRequest(request);
-            target.setExchangeLimits(exchangeTimeoutMicroseconds, exchangeRetries);
+            target.setExchangeLimits(context.limits().timeoutMicroseconds,
+                                     context.limits().retries);
             exchanges.send(request, [&, walk](std::unique_ptr<SnmpResponse> response) {
                 if (walk->take(std::move(response), context, target)) {
                     ready.push_back(walk);

@@ -80,8 +80,8 @@ class RangeWalk {
     RangeWalk* nextRange_ = nullptr;
 };
 
-// Runs the walks side by side on the target's session, at most 8 requests in flight, each
-// walk one request at a time, until every walk has ended. `stage` names them on the progress
-// line.
+// Runs the walks side by side on the target's session, at most the run's limit of requests in
+// flight (8 unless set otherwise), each walk one request at a time, until every walk has ended.
+// `stage` names them on the progress line.
 void runRangeWalks(RunContext& context, SnmpTarget& target, std::span<RangeWalk* const> walks,
                    const char* stage);

@@ -33,15 +33,24 @@ struct RunSinks {
     std::function<void()> walkEnd;
 };
 
+// How a run's requests go out: what each waits for an answer, how often it is sent again, and
+// how many -fast keeps in flight.
+struct ExchangeLimits {
+    long timeoutMicroseconds = 5'000'000;
+    int retries = 2;
+    size_t maxInFlight = 8;
+};
+
 class RunContext {
   public:
-    explicit RunContext(RunSinks sinks = {}, StopCondition stop = {})
-        : sinks_(std::move(sinks)), stop_(stop) {}
+    explicit RunContext(RunSinks sinks = {}, StopCondition stop = {}, ExchangeLimits limits = {})
+        : sinks_(std::move(sinks)), stop_(stop), limits_(limits) {}
     RunContext(const RunContext&) = delete;
     RunContext& operator=(const RunContext&) = delete;
 
     const RunSinks& sinks() const { return sinks_; }
     const StopCondition& stop() const { return stop_; }
+    const ExchangeLimits& limits() const { return limits_; }
 
     bool debugging() const { return static_cast<bool>(sinks_.debug); }
     [[gnu::format(printf, 2, 3)]] void debug(const char* format, ...) const;
@@ -64,6 +73,7 @@ class RunContext {
   private:
     RunSinks sinks_;
     StopCondition stop_;
+    ExchangeLimits limits_;
     uint32_t nextRequestId_ = 1;
     uint64_t requests_ = 0;
     uint64_t unanswered_ = 0;
