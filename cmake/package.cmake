@@ -1,5 +1,6 @@
 # Install rules and the Debian package: `cmake --install` puts bin/galvetrin and the gzipped
-# manual page under the prefix (DESTDIR works), `cpack -G DEB` makes galvetrin_VERSION_ARCH.deb.
+# manual page under the prefix (DESTDIR works), with the exporter's files when it is built
+# (cmake/exporter_package.cmake); `cpack -G DEB` makes galvetrin_VERSION_ARCH.deb.
 include(GNUInstallDirs)
 # Directories made by the install as Debian wants them: 0755, owned by root.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -45,4 +46,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Depends comes from the libraries the binary links (dpkg-shlibdeps, from dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The exporter's target exists once its sources are in the tree; without it the package is the
+# command line alone.
+if(TARGET galvetrin-exporter)
+    include(cmake/exporter_package.cmake)
+endif()
 include(CPack)

@@ -4,7 +4,7 @@
 build_packages=(cmake g++ make libsnmp-dev libssl-dev nlohmann-json3-dev prometheus-cpp-dev)
 agent_packages=(snmp snmpsim python3-pysnmp4 python3-pycryptodome)
 test_packages=(googletest libgtest-dev valgrind clang libclang-rt-14-dev prometheus python3-prometheus-client)
-package_packages=(dpkg-dev lintian groff man-db gzip)
+package_packages=(dpkg-dev lintian groff man-db gzip systemd)
 
 # Installs, from Debian's packages, those of the named packages that are not installed yet.
 install_missing() {
