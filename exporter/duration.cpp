@@ -10,7 +10,7 @@ struct Unit {
     int64_t nanoseconds;
 };
 
-// Longest names first, so that "ms" is not read as "m" followed by a stray "s".
+// "ms" before "m", so that it is not read as minutes followed by a stray "s".
 constexpr Unit units[] = {
     {"ns", 1},          {"us", 1'000},        {"\u00b5s", 1'000},  // micro sign, as Go accepts it
     {"\u03bcs", 1'000},                                            // Greek mu
@@ -21,13 +21,12 @@ bool isDigit(char c) {
 }
 
 const Unit* unitAt(std::string_view text) {
-    const Unit* found = nullptr;
     for (const Unit& unit : units) {
-        if (text.starts_with(unit.name) && (!found || unit.name.size() > found->name.size())) {
-            found = &unit;
+        if (text.starts_with(unit.name)) {
+            return &unit;
         }
     }
-    return found;
+    return nullptr;
 }
 
 }  // namespace
