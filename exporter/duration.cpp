@@ -11,10 +11,18 @@ struct Unit {
 };
 
 // "ms" before "m", so that it is not read as minutes followed by a stray "s".
+// clang-format off
 constexpr Unit units[] = {
-    {"ns", 1},          {"us", 1'000},        {"\u00b5s", 1'000},  // micro sign, as Go accepts it
-    {"\u03bcs", 1'000},                                            // Greek mu
-    {"ms", 1'000'000},  {"s", 1'000'000'000}, {"m", 60'000'000'000}, {"h", 3'600'000'000'000}};
+    {"ns", 1},
+    {"us", 1'000},
+    {"\u00b5s", 1'000},  // micro sign, as Go accepts it
+    {"\u03bcs", 1'000},  // Greek mu
+    {"ms", 1'000'000},
+    {"s", 1'000'000'000},
+    {"m", 60'000'000'000},
+    {"h", 3'600'000'000'000},
+};
+// clang-format on
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
