@@ -1,6 +1,7 @@
 #include "exporter/duration.h"
 
 #include <cstdint>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -88,10 +89,13 @@ std::string formatDuration(std::chrono::nanoseconds duration) {
         return "0s";
     }
     std::string text;
-    for (const Unit& unit : {units[7], units[6], units[5], units[4], units[1], units[0]}) {
-        if (left >= unit.nanoseconds) {
-            text += std::to_string(left / unit.nanoseconds) + std::string(unit.name);
-            left %= unit.nanoseconds;
+    for (auto unit = std::rbegin(units); unit != std::rend(units); ++unit) {
+        if (unit->name.front() & 0x80) {
+            continue;  // the micro signs; "us" says the same in ASCII
+        }
+        if (left >= unit->nanoseconds) {
+            text += std::to_string(left / unit->nanoseconds) + std::string(unit->name);
+            left %= unit->nanoseconds;
         }
     }
     return text;
