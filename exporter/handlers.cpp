@@ -85,6 +85,8 @@ void probe(Exporter& exporter, const httplib::Request& request, httplib::Respons
 }  // namespace
 
 void addHandlers(httplib::Server& server, Exporter& exporter) {
+    // Refusals echo the request's text: never let a browser read them as HTML.
+    server.set_default_headers({{"X-Content-Type-Options", "nosniff"}});
     server.set_pre_routing_handler([&exporter](const auto& request, auto& response) {
         if (authorized(exporter.web, request.get_header_value("Authorization"))) {
             return httplib::Server::HandlerResponse::Unhandled;
@@ -114,6 +116,6 @@ void addHandlers(httplib::Server& server, Exporter& exporter) {
         response.set_content(failure.empty() ? "OK\n" : failure, plainText);
     });
     server.Get("/config", [&exporter](const auto&, auto& response) {
-        response.set_content(configYaml(*exporter.configs.current()), "text/yaml; charset=utf-8");
+        response.set_content(configYaml(*exporter.configs.current()), plainText);
     });
 }

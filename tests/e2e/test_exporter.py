@@ -115,7 +115,7 @@ class ExporterTest(unittest.TestCase):
     def test_probes_reload_and_secrets(self):
         flags = ("--config.file=" + self.config, "--config.expand-environment-variables",
                  "--log.level", "debug")
-        with Exporter(9721, *flags, env=self.env) as exporter:
+        with Exporter(19721, *flags, env=self.env) as exporter:
             answers = []
             for query, header, reason in BAD_PROBES:
                 answers.append(exporter.get("/probe?" + query, headers={
@@ -163,7 +163,7 @@ class ExporterTest(unittest.TestCase):
 
     def test_probes_in_flight_limit(self):
         env = dict(self.env, GALVETRIN_STUB_PROBE_SECONDS="60")
-        with Exporter(9722, "--config.file=" + self.config, "--config.expand-environment-"
+        with Exporter(19722, "--config.file=" + self.config, "--config.expand-environment-"
                       "variables", "--scrape.max-concurrent=2", env=env) as exporter:
             # Prometheus' timeout less the offset bounds a probe; the module's bounds it too.
             started = time.monotonic()
@@ -206,7 +206,7 @@ class ExporterTest(unittest.TestCase):
         with open(web, "w") as f:
             f.write("tls_server_config:\n  cert_file: cert\n  key_file: key\n"
                     "basic_auth_users:\n  prometheus: %s\n" % hashed)
-        with Exporter(9723, "--config.file=" + self.config, "--web.config.file=" + web,
+        with Exporter(19723, "--config.file=" + self.config, "--web.config.file=" + web,
                       env=dict(self.env, GALVETRIN_TEST_PRIV="${kept as written}"),
                       scheme="https") as exporter:
             for password, status in (None, 401), ("wrong horse", 401), ("right horse", 200):
