@@ -34,12 +34,22 @@ std::vector<const StageWalk*> laterStageWalks(std::span<const ClassStatisticsWal
     return plan;
 }
 
-// Opens the session; a result that says why not when it cannot.
-bool open(SnmpTarget& target, const SnmpTargetSettings& settings, RunContext& context,
-          RunResult& result) {
+// The documents' stages, in run order.
+constexpr const char* documentStages[] = {"servicePolicies", "objects",         "policyMapNames",
+                                          "classMapNames",   "matchStatements", "classCounters",
+                                          "interfaceNames"};
+
+// Opens the session. When it cannot, every stage of the run failed, for that reason.
+bool open(SnmpTarget& target, const SnmpTargetSettings& settings, RunResult& result,
+          std::span<const char* const> stages) {
     result.agent = settings.agentName;
     result.sessionOpened = target.open(settings);
     result.openError = target.openError();
+    if (!result.sessionOpened) {
+        for (const char* stage : stages) {
+            result.stages.push_back({stage, "cannot open an SNMP session: " + result.openError});
+        }
+    }
     return result.sessionOpened;
 }
 
@@ -55,7 +65,7 @@ RunResult collectForTextReport(RunContext& context, const SnmpTargetSettings& se
                                const CollectOptions& options) {
     RunResult result;
     SnmpTarget target;
-    if (!open(target, settings, context, result)) {
+    if (!open(target, settings, result, std::span(documentStages).first(6))) {
         finish(context, result);
         return result;
     }
@@ -95,7 +105,7 @@ RunResult collectForDocuments(RunContext& context, const SnmpTargetSettings& set
                               const CollectOptions& options) {
     RunResult result;
     SnmpTarget target;
-    if (!open(target, settings, context, result)) {
+    if (!open(target, settings, result, documentStages)) {
         finish(context, result);
         return result;
     }

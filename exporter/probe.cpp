@@ -1,30 +1,73 @@
-// SEAM: a stand-in for the collection library's probe, so that the endpoints and their tests
-// run before the collection is wired in. It answers a fixed exposition.
-// GALVETRIN_STUB_PROBE_SECONDS=N makes it take N seconds (or until the deadline or
-// shut-down), so that a test can hold probes in flight; nothing else reads that variable.
+// One probe: one documents run against one router, bounded by the probe's deadline, written
+// as the exposition `galvetrin -metrics` prints, followed by the series about the probe itself.
 #include "exporter/probe.h"
 
-#include <cstdlib>
-#include <thread>
+#include <chrono>
+
+#include "collect/runs.h"
+#include "exporter/probe_series.h"
+#include "report/metrics_document.h"
+
+namespace {
+
+using std::chrono::duration_cast;
+using std::chrono::microseconds;
+
+SnmpTargetSettings sessionSettings(const ProbeJob& job) {
+    SnmpTargetSettings settings;
+    settings.agentName = job.host;
+    settings.agentAddress = job.host;
+    settings.port = job.port;
+    if (job.auth.version == 2) {
+        settings.versionCode = 1;
+        settings.communityString = job.auth.community;
+        return settings;
+    }
+    settings.versionCode = 2;
+    settings.userName = job.auth.username;
+    settings.authPassword = job.auth.password;
+    settings.privPassword = job.auth.privPassword;
+    if (job.auth.securityLevel != SecurityLevel::noAuthNoPriv) {
+        settings.authProtocol = static_cast<int32_t>(job.auth.authProtocol);
+    }
+    if (job.auth.securityLevel == SecurityLevel::authPriv) {
+        settings.privProtocol = static_cast<int32_t>(job.auth.privProtocol);
+    }
+    return settings;
+}
+
+}  // namespace
 
 ProbeAnswer runProbe(const ProbeJob& job) {
-    if (const char* seconds = std::getenv("GALVETRIN_STUB_PROBE_SECONDS")) {
-        const auto until = std::min(job.deadline, std::chrono::steady_clock::now() +
-                                                      std::chrono::seconds(std::atoi(seconds)));
-        while (std::chrono::steady_clock::now() < until && !*job.cancelled) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    }
-    const bool v6 = job.host.find(':') != std::string::npos;
-    const std::string target =
-        (v6 ? "[" + job.host + "]" : job.host) + ":" + std::to_string(job.port);
+    const auto start = std::chrono::steady_clock::now();
+    std::string debugLines;
+    RunSinks sinks;
     if (job.debug) {
-        return {"stub probe of " + target + "\n", true};
+        sinks.debug = [&debugLines](std::string_view text) { debugLines += text; };
     }
-    return {
-        "# HELP galvetrin_stub_probe 1: the collection is not wired to the exporter yet.\n"
-        "# TYPE galvetrin_stub_probe gauge\n"
-        "galvetrin_stub_probe{target=\"" +
-            target + "\"} 1\n",
-        true};
+    ExchangeLimits limits;
+    limits.timeoutMicroseconds = duration_cast<microseconds>(job.module.timeout).count();
+    limits.retries = job.module.retries;
+    limits.maxInFlight = static_cast<size_t>(job.module.maxInFlight);
+    RunContext context(std::move(sinks), StopCondition{job.deadline, job.cancelled}, limits);
+    const RunResult result =
+        collectForDocuments(context, sessionSettings(job), {job.module.fast, false});
+
+    ProbeFacts facts;
+    facts.success = result.sessionOpened;
+    for (const StageResult& stage : result.stages) {
+        facts.success = facts.success && !stage.failed();
+    }
+    facts.durationSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    facts.deadlineSeconds = std::chrono::duration<double>(job.deadline - start).count();
+    facts.requests = result.requests;
+    facts.unanswered = result.unanswered;
+    if (job.debug) {
+        return {debugLines, facts.success};
+    }
+    std::string body;
+    appendMetricsDocument(result, body);
+    appendProbeSeries(facts, body);
+    return {std::move(body), facts.success};
 }
