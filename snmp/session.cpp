@@ -1,97 +1,89 @@
-#include "snmp/target.h"
+#include "snmp/session.h"
 
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 
+#include <algorithm>
+#include <cstring>
+#include <optional>
 #include <span>
 
-#include "snmp/privacy_protocols.h"
+#include "snmp/exchanges.h"
+#include "snmp/peer.h"
+#include "snmp/protocols.h"
+#include "snmp/request.h"
 
 namespace {
 
-std::span<oid> authProtocolFor(int32_t authProtocol) {
-    switch (authProtocol) {
-        case 1:
-            return usmHMACMD5AuthProtocol;
-        case 2:
-            return usmHMACSHA1AuthProtocol;
-        default:
-            return usmNoAuthProtocol;
-    }
+// The session template borrows the settings' texts: snmp_sess_open copies every field it
+// keeps, so nothing of the template needs freeing.
+char* borrowed(const std::string& text) {
+    return const_cast<char*>(text.c_str());
 }
 
-// A heap copy the library frees with the session (snmp_sess_close frees these fields).
-char* libraryString(const std::string& text) {
-    return netsnmp_strdup_and_null(reinterpret_cast<const u_char*>(text.data()), text.size());
+oid* borrowed(std::span<const oid> name) {
+    return const_cast<oid*>(name.data());
 }
 
 void setCommunity(netsnmp_session& session, const std::string& community) {
-    session.community = reinterpret_cast<u_char*>(libraryString(community));
+    session.community = reinterpret_cast<u_char*>(borrowed(community));
     session.community_len = community.size();
 }
 
-void setUserSecurity(netsnmp_session& session, const SnmpTargetSettings& settings) {
-    session.securityName = libraryString(settings.userName);
-    session.securityNameLen = settings.userName.size();
+size_t copyKey(const std::vector<uint8_t>& key, u_char* field, size_t room) {
+    const size_t length = std::min(key.size(), room);
+    std::copy_n(key.begin(), length, field);
+    return length;
+}
 
-    const std::span<oid> auth = authProtocolFor(settings.authProtocol);
-    session.securityAuthProto = snmp_duplicate_objid(auth.data(), auth.size());
+void setUserSecurity(netsnmp_session& session, const SnmpSettings& settings) {
+    session.securityName = borrowed(settings.userName);
+    session.securityNameLen = settings.userName.size();
+    if (!settings.contextName.empty()) {
+        session.contextName = borrowed(settings.contextName);
+        session.contextNameLen = settings.contextName.size();
+    }
+
+    const std::span<const oid> auth = authProtocolOid(settings.authProtocol);
+    session.securityAuthProto = borrowed(auth);
     session.securityAuthProtoLen = auth.size();
-    if (settings.authProtocol == 0) {
-        // Without authentication there is no key to make and no privacy to use.
+    if (settings.authProtocol == AuthProtocol::none) {
+        // Without authentication there is no key to use and no privacy.
         session.securityLevel = SNMP_SEC_LEVEL_NOAUTH;
         return;
     }
-    session.securityLevel =
-        settings.privProtocol != 0 ? SNMP_SEC_LEVEL_AUTHPRIV : SNMP_SEC_LEVEL_AUTHNOPRIV;
+    session.securityLevel = settings.privProtocol != PrivProtocol::none ? SNMP_SEC_LEVEL_AUTHPRIV
+                                                                        : SNMP_SEC_LEVEL_AUTHNOPRIV;
+    session.securityAuthKeyLen =
+        copyKey(settings.keys->auth, session.securityAuthKey, sizeof session.securityAuthKey);
 
-    // generate_Ku refuses a buffer shorter than USM_AUTH_KU_LEN on entry.
-    session.securityAuthKeyLen = USM_AUTH_KU_LEN;
-    generate_Ku(auth.data(), auth.size(),
-                reinterpret_cast<const u_char*>(settings.authPassword.data()),
-                settings.authPassword.size(), session.securityAuthKey, &session.securityAuthKeyLen);
-
-    const std::span<oid> priv = privacyProtocolFor(settings.privProtocol);
-    session.securityPrivProto = snmp_duplicate_objid(priv.data(), priv.size());
+    const std::span<const oid> priv = privProtocolOid(settings.privProtocol);
+    session.securityPrivProto = borrowed(priv);
     session.securityPrivProtoLen = priv.size();
-    if (settings.privProtocol == 0) {
-        return;
-    }
-    // The privacy pass phrase is hashed with the authentication hash.
-    session.securityPrivKeyLen = USM_PRIV_KU_LEN;
-    generate_Ku(auth.data(), auth.size(),
-                reinterpret_cast<const u_char*>(settings.privPassword.data()),
-                settings.privPassword.size(), session.securityPrivKey, &session.securityPrivKeyLen);
+    session.securityPrivKeyLen =
+        copyKey(settings.keys->priv, session.securityPrivKey, sizeof session.securityPrivKey);
 }
 
 }  // namespace
 
-std::string peerName(const std::string& agentAddress, uint32_t port) {
-    const bool bracketed = agentAddress.starts_with('[') && agentAddress.ends_with(']');
-    // An IPv6 literal has at least two colons; a host name or IPv4 address has none.
-    const bool ipv6 = bracketed || agentAddress.find(':') != agentAddress.rfind(':');
-    std::string peer;
-    if (ipv6) {
-        peer.append("udp6:");
-    }
-    if (ipv6 && !bracketed) {
-        peer.append("[").append(agentAddress).append("]");
-    } else {
-        peer.append(agentAddress);
-    }
-    peer.append(":").append(std::to_string(port));
-    return peer;
-}
+SnmpSession::SnmpSession(ComplaintSink complaints) : complaints_(std::move(complaints)) {}
 
-SnmpTarget::SnmpTarget() {
-    settings_.port = 161;
-}
-
-SnmpTarget::~SnmpTarget() {
+SnmpSession::~SnmpSession() {
     close();
 }
 
-bool SnmpTarget::open(const SnmpTargetSettings& settings) {
+bool SnmpSession::open(const SnmpSettings& settings) {
+    return openSession(settings, true);
+}
+
+bool SnmpSession::open(const SnmpSettings& settings, const StopCondition& stop) {
+    if (!openSession(settings, false)) {
+        return false;
+    }
+    return settings_.version != SnmpVersion::v3 || discoverEngineId(stop);
+}
+
+bool SnmpSession::openSession(const SnmpSettings& settings, bool libraryDiscovers) {
     close();
     settings_ = settings;
     if (settings_.agentAddress.empty()) {
@@ -99,51 +91,90 @@ bool SnmpTarget::open(const SnmpTargetSettings& settings) {
         openError_ = "no agent address";
         return false;
     }
+    const std::optional<std::string> peer = resolvePeer(settings_.agentAddress, settings_.port);
+    if (!peer) {
+        LibraryLock lock(complaints_);
+        // The library's own words for a name it cannot resolve.
+        const std::string written = writtenPeerName(settings_.agentAddress, settings_.port);
+        snmp_set_detail(written.c_str());
+        openError_ = snmp_api_errstring(SNMPERR_BAD_ADDRESS);
+        return false;
+    }
+    if (settings_.version == SnmpVersion::v3 && !settings_.keys) {
+        settings_.keys = deriveUserKeys(settings_, complaints_);
+    }
 
+    LibraryLock lock(complaints_);
     netsnmp_session session;
     snmp_sess_init(&session);
-    const std::string peer = peerName(settings_.agentAddress, settings_.port);
-    session.peername = libraryString(peer);
-
-    switch (settings_.versionCode) {
-        case 1:
-            session.version = SNMP_VERSION_2c;
-            setCommunity(session, settings_.communityString);
-            break;
-        case 2:
-            session.version = SNMP_VERSION_3;
-            setUserSecurity(session, settings_);
-            break;
-        default:
-            session.version = SNMP_VERSION_1;
-            setCommunity(session, settings_.communityString);
-            break;
+    session.peername = borrowed(*peer);
+    if (!settings_.sourceAddress.empty()) {
+        session.localname = borrowed(settings_.sourceAddress);
     }
-
-    session_ = snmp_sess_open(&session);
-    openError_ = session_ == nullptr ? snmp_api_errstring(session.s_snmp_errno) : "";
-
-    // snmp_sess_open copied what it needs; the template's heap fields are ours to free.
-    SNMP_FREE(session.peername);
-    SNMP_FREE(session.community);
-    SNMP_FREE(session.securityName);
-    SNMP_FREE(session.securityAuthProto);
-    SNMP_FREE(session.securityPrivProto);
-    return session_ != nullptr;
+    session.version = static_cast<long>(settings_.version);
+    if (settings_.version == SnmpVersion::v3) {
+        setUserSecurity(session, settings_);
+    } else {
+        setCommunity(session, settings_.community);
+    }
+    handle_ = snmp_sess_open(&session);
+    if (handle_ == nullptr) {
+        openError_ = snmp_api_errstring(session.s_snmp_errno);
+        return false;
+    }
+    openError_.clear();
+    if (!libraryDiscovers) {
+        // The library clears its template's flag as it opens; set again, no send probes.
+        snmp_sess_session(handle_)->flags |= SNMP_FLAGS_DONT_PROBE;
+    }
+    return true;
 }
 
-void SnmpTarget::close() {
-    if (session_ != nullptr) {
-        snmp_sess_close(session_);
-        session_ = nullptr;
+bool SnmpSession::discoverEngineId(const StopCondition& stop) {
+    const std::unique_ptr<SnmpRequest> probe = SnmpRequest::engineIdProbe(*this);
+    // The agent's Report ends the exchange without a response; the library has kept the
+    // engine ID it carried.
+    exchangeOne(*this, *probe, stop);
+    LibraryLock lock(complaints_);
+    netsnmp_session* session = snmp_sess_session(handle_);
+    if (session->securityEngineIDLen == 0) {
+        openError_ = stop.reached() ? "stopped before the agent's engine ID came"
+                                    : snmp_api_errstring(SNMPERR_TIMEOUT);
+        closeLocked();
+        return false;
+    }
+    // What the library does after its own discovery: the USM makes the session's user for the
+    // engine ID, with the keys localized to it.
+    snmp_secmod_def* usm = find_sec_mod(USM_SEC_MODEL_NUMBER);
+    if (usm == nullptr ||
+        usm->post_probe_engineid(static_cast<session_list*>(handle_), session) != SNMPERR_SUCCESS) {
+        openError_ = snmp_api_errstring(SNMPERR_USM_GENERICERROR);
+        closeLocked();
+        return false;
+    }
+    return true;
+}
+
+void SnmpSession::close() {
+    if (handle_ != nullptr) {
+        LibraryLock lock(complaints_);
+        closeLocked();
     }
 }
 
-void SnmpTarget::setExchangeLimits(long timeoutMicroseconds, int retries) {
-    if (session_ == nullptr) {
+void SnmpSession::closeLocked() {
+    assertLibraryLocked();
+    // The library calls back for every request it still holds, which frees their tickets.
+    snmp_sess_close(handle_);
+    handle_ = nullptr;
+}
+
+void SnmpSession::setExchangeLimits(long timeoutMicroseconds, int retries) {
+    if (handle_ == nullptr) {
         return;
     }
-    netsnmp_session* session = snmp_sess_session(session_);
+    LibraryLock lock(complaints_);
+    netsnmp_session* session = snmp_sess_session(handle_);
     session->timeout = timeoutMicroseconds;
     session->retries = retries;
 }

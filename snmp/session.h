@@ -1,48 +1,49 @@
-// The one agent a run talks to: its settings from the command line and the single Net-SNMP
-// session opened from them.
+// The one agent a run talks to: its settings and the single Net-SNMP session opened from them.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
-struct SnmpTargetSettings {
-    int32_t versionCode = 0;  // 0 SNMPv1, 1 SNMPv2c, 2 SNMPv3
-    std::string agentName;
-    std::string agentAddress;
-    uint32_t port = 0;
-    std::string communityString;
-    std::string userName;
-    std::string authPassword;
-    std::string privPassword;
-    int32_t authProtocol = 0;  // 0 none, 1 HMAC-MD5, 2 HMAC-SHA1
-    int32_t privProtocol = 0;  // 0 none, 1 DES, 2 AES-128, 3 3DES, 4 AES-192, 5 AES-256
-};
+#include "snmp/library_lock.h"
+#include "snmp/settings.h"
+#include "snmp/stop_condition.h"
 
-// The library's peer name for an address: "address:port", or "udp6:[address]:port" for an
-// IPv6 literal, which the library would otherwise read as a host name with a port.
-std::string peerName(const std::string& agentAddress, uint32_t port);
-
-class SnmpTarget {
+class SnmpSession {
   public:
-    SnmpTarget();
-    ~SnmpTarget();
-    SnmpTarget(const SnmpTarget&) = delete;
-    SnmpTarget& operator=(const SnmpTarget&) = delete;
+    // The library's complaints about this session's calls go to `complaints`.
+    explicit SnmpSession(ComplaintSink complaints = {});
+    ~SnmpSession();
+    SnmpSession(const SnmpSession&) = delete;
+    SnmpSession& operator=(const SnmpSession&) = delete;
 
-    // Opens a session from a copy of `settings`, closing any open one first. Returns false
-    // when the library cannot open it; openError() then gives the library's reason.
-    bool open(const SnmpTargetSettings& settings);
+    // Opens a session from a copy of `settings`, closing any open one first; derives the user's
+    // keys when the settings carry none. The library learns an SNMPv3 agent's engine ID itself
+    // at the first send, waiting inside the library (the lock held) for the time-out and
+    // retries the session has then: for a program with one run. Returns false when the session
+    // cannot be opened; openError() then says why, in the library's words.
+    bool open(const SnmpSettings& settings);
+    // The same, but an SNMPv3 agent's engine ID is learnt here, waiting outside the lock with
+    // the library's default time-out and retries (six tries of a second) and no longer than
+    // `stop` allows: for programs that run many collections at once.
+    bool open(const SnmpSettings& settings, const StopCondition& stop);
     void close();
 
-    // Sets the time-out and retry count the next exchange uses. Does nothing without a session.
+    // Sets the time-out and retry count of the requests sent from now on. Does nothing without
+    // a session.
     void setExchangeLimits(long timeoutMicroseconds, int retries);
 
-    const SnmpTargetSettings& settings() const { return settings_; }
-    void* session() const { return session_; }
+    const SnmpSettings& settings() const { return settings_; }
     const std::string& openError() const { return openError_; }
+    const ComplaintSink& complaints() const { return complaints_; }
+    // The library's single-session handle; null when closed. For the request layer.
+    void* handle() const { return handle_; }
 
   private:
-    SnmpTargetSettings settings_;
-    void* session_ = nullptr;
+    bool openSession(const SnmpSettings& settings, bool libraryDiscovers);
+    bool discoverEngineId(const StopCondition& stop);
+    void closeLocked();
+
+    ComplaintSink complaints_;
+    SnmpSettings settings_;
+    void* handle_ = nullptr;
     std::string openError_;
 };
