@@ -1,21 +1,41 @@
 #include "snmp/request.h"
 
+#include "snmp/library_lock.h"
 #include "snmp/render.h"
-#include "snmp/target.h"
+#include "snmp/session.h"
+
+ResponseBinding::ResponseBinding(std::span<const oid> name, u_char type, uint64_t wholeNumber,
+                                 std::string_view valueText)
+    : variable_(nullptr),
+      keptName_(name.begin(), name.end()),
+      keptNumber_(wholeNumber),
+      keptType_(type),
+      cachedValueText_(valueText) {}
 
 ResponseBinding& ResponseBinding::invalid() {
     static ResponseBinding binding = [] {
-        ResponseBinding invalid(nullptr);
+        ResponseBinding invalid({}, ASN_NULL, 0, "INVALID");
         invalid.cachedOidText_ = "INVALID";
-        invalid.cachedValueText_ = "INVALID";
         return invalid;
     }();
     return binding;
 }
 
+std::span<const oid> ResponseBinding::name() const {
+    if (variable_ == nullptr) {
+        return keptName_;
+    }
+    return {variable_->name, variable_->name_length};
+}
+
+uint64_t ResponseBinding::wholeNumber() const {
+    return variable_ != nullptr ? wholeNumberOf(*variable_) : keptNumber_;
+}
+
 const std::string& ResponseBinding::oidText() {
     if (!cachedOidText_) {
-        cachedOidText_ = formatOid(variable_->name, variable_->name_length);
+        const std::span<const oid> subids = name();
+        cachedOidText_ = formatOid(subids.data(), subids.size());
     }
     return *cachedOidText_;
 }
@@ -39,6 +59,7 @@ SnmpResponse::SnmpResponse(netsnmp_pdu* pdu) : pdu_(pdu) {
 }
 
 SnmpResponse::~SnmpResponse() {
+    LibraryLock lock;
     snmp_free_pdu(pdu_);
 }
 
@@ -54,11 +75,15 @@ ResponseBinding& SnmpResponse::binding(int32_t index) {
     return bindings_[static_cast<size_t>(index - 1)];
 }
 
-SnmpRequest::SnmpRequest(SnmpTarget& target, uint32_t requestId, int command)
-    : pdu_(snmp_pdu_create(command)), target_(target) {
+SnmpRequest::SnmpRequest(SnmpSession& session, netsnmp_pdu* pdu) : pdu_(pdu), session_(session) {}
+
+SnmpRequest::SnmpRequest(SnmpSession& session, uint32_t requestId, int command)
+    : session_(session) {
+    LibraryLock lock(session_.complaints());
+    pdu_ = snmp_pdu_create(command);
     pdu_->reqid = static_cast<long>(requestId);
-    if (target_.settings().versionCode < 2) {
-        const std::string& community = target_.settings().communityString;
+    if (session_.settings().version != SnmpVersion::v3) {
+        const std::string& community = session_.settings().community;
         SNMP_FREE(pdu_->community);
         pdu_->community = reinterpret_cast<u_char*>(netsnmp_strdup_and_null(
             reinterpret_cast<const u_char*>(community.data()), community.size()));
@@ -66,34 +91,41 @@ SnmpRequest::SnmpRequest(SnmpTarget& target, uint32_t requestId, int command)
     }
 }
 
+std::unique_ptr<SnmpRequest> SnmpRequest::engineIdProbe(SnmpSession& session) {
+    LibraryLock lock(session.complaints());
+    netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GET);
+    pdu->version = SNMP_VERSION_3;
+    // An empty name of our own, or the library would take the session's user.
+    pdu->securityName = strdup("");
+    pdu->securityNameLen = 0;
+    pdu->securityLevel = SNMP_SEC_LEVEL_NOAUTH;
+    pdu->securityModel = SNMP_SEC_MODEL_USM;
+    return std::unique_ptr<SnmpRequest>(new SnmpRequest(session, pdu));
+}
+
 SnmpRequest::~SnmpRequest() {
     if (!sent_) {
+        LibraryLock lock(session_.complaints());
         snmp_free_pdu(pdu_);
     }
 }
 
-std::unique_ptr<SnmpResponse> SnmpRequest::send() {
-    sent_ = true;
-    if (target_.session() == nullptr) {
-        snmp_free_pdu(pdu_);
-        return nullptr;
-    }
-    netsnmp_pdu* reply = nullptr;
-    if (snmp_sess_synch_response(target_.session(), pdu_, &reply) != STAT_SUCCESS) {
-        // A report PDU (an SNMPv3 failure) can come back alongside the error status.
-        if (reply != nullptr) {
-            snmp_free_pdu(reply);
-        }
-        return nullptr;
-    }
-    return std::make_unique<SnmpResponse>(reply);
+void SnmpRequest::addNullBinding(std::span<const oid> name) {
+    LibraryLock lock(session_.complaints());
+    snmp_add_null_var(pdu_, name.data(), name.size());
+}
+
+void SnmpRequest::setRepetitions(long maxRepetitions) {
+    pdu_->non_repeaters = 0;
+    pdu_->max_repetitions = maxRepetitions;
 }
 
 bool SnmpRequest::sendWithoutWaiting(snmp_callback callback, void* magic) {
-    if (target_.session() == nullptr) {
+    assertLibraryLocked();
+    if (session_.handle() == nullptr) {
         return false;
     }
     // snmp_sess_async_send frees the PDU once sent and leaves a refused one to the caller.
-    sent_ = snmp_sess_async_send(target_.session(), pdu_, callback, magic) != 0;
+    sent_ = snmp_sess_async_send(session_.handle(), pdu_, callback, magic) != 0;
     return sent_;
 }
