@@ -2,6 +2,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "collect/stages.h"
@@ -11,7 +14,18 @@
 
 namespace {
 
-bool open(SnmpTarget& target, const SnmpTargetSettings& settings) {
+// The library repeats its complaints once per try and per stage (a wrong pass phrase gives
+// "Authentication failed" for every report): standard error gets each distinct one once a run.
+ComplaintSink printEachComplaintOnce() {
+    return [printed = std::make_shared<std::set<std::string>>()](std::string_view message) {
+        if (printed->emplace(message).second) {
+            std::fflush(stdout);
+            std::fwrite(message.data(), 1, message.size(), stderr);
+        }
+    };
+}
+
+bool open(SnmpSession& target, const SnmpSettings& settings) {
     if (target.open(settings)) {
         return true;
     }
@@ -32,9 +46,8 @@ bool holdsClassMap(const QosObjectTable& table) {
 
 }  // namespace
 
-bool runTextReport(const SnmpTargetSettings& settings, const RunOptions& options,
-                   QosObjectTable& table) {
-    SnmpTarget target;
+bool runTextReport(const SnmpSettings& settings, const RunOptions& options, QosObjectTable& table) {
+    SnmpSession target(printEachComplaintOnce());
     if (!open(target, settings)) {
         return false;
     }
@@ -72,9 +85,8 @@ bool runTextReport(const SnmpTargetSettings& settings, const RunOptions& options
     return true;
 }
 
-bool runDocument(const SnmpTargetSettings& settings, const RunOptions& options,
-                 QosObjectTable& table) {
-    SnmpTarget target;
+bool runDocument(const SnmpSettings& settings, const RunOptions& options, QosObjectTable& table) {
+    SnmpSession target(printEachComplaintOnce());
     if (!open(target, settings)) {
         return false;
     }

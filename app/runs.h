@@ -4,10 +4,8 @@
 
 #include "app/command_line.h"
 #include "collect/object_table.h"
-#include "snmp/target.h"
+#include "snmp/session.h"
 
 // Each returns false when no session could be opened, after saying so on standard error.
-bool runTextReport(const SnmpTargetSettings& settings, const RunOptions& options,
-                   QosObjectTable& table);
-bool runDocument(const SnmpTargetSettings& settings, const RunOptions& options,
-                 QosObjectTable& table);
+bool runTextReport(const SnmpSettings& settings, const RunOptions& options, QosObjectTable& table);
+bool runDocument(const SnmpSettings& settings, const RunOptions& options, QosObjectTable& table);

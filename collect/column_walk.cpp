@@ -2,34 +2,21 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstdio>
 
 #include "collect/debug.h"
 #include "collect/progress.h"
-#include "snmp/target.h"
+#include "snmp/exchanges.h"
+#include "snmp/render.h"
+#include "snmp/session.h"
 
 uint32_t requestCounter = 1;
 bool printWalkFailures = true;
 
 namespace {
 
-bool isException(const netsnmp_variable_list& variable) {
-    return variable.type == SNMP_NOSUCHOBJECT || variable.type == SNMP_NOSUCHINSTANCE ||
-           variable.type == SNMP_ENDOFMIBVIEW;
-}
-
-// The column OIDs are our own dotted constants, so a plain split is all they need.
-std::vector<oid> parseOid(std::string_view text) {
-    std::vector<oid> name;
-    for (size_t start = 0; start <= text.size();) {
-        const size_t dot = std::min(text.find('.', start), text.size());
-        oid subid = 0;
-        std::from_chars(text.data() + start, text.data() + dot, subid);
-        name.push_back(subid);
-        start = dot + 1;
-    }
-    return name;
+bool isException(u_char type) {
+    return type == SNMP_NOSUCHOBJECT || type == SNMP_NOSUCHINSTANCE || type == SNMP_ENDOFMIBVIEW;
 }
 
 }  // namespace
@@ -53,15 +40,14 @@ void ColumnWalk::endBefore(uint32_t bound) {
     bound_.push_back(bound);
 }
 
-void ColumnWalk::addRequestBindings(netsnmp_pdu* pdu) const {
+void ColumnWalk::addRequestBindings(SnmpRequest& request) const {
     for (const Column& column : columns_) {
-        snmp_add_null_var(pdu, column.name.data(), column.name.size());
+        request.addNullBinding(column.name);
     }
 }
 
-bool ColumnWalk::advances(const netsnmp_variable_list& first) const {
-    const std::vector<oid>& previous = columns_.front().name;
-    return snmp_oid_compare(first.name, first.name_length, previous.data(), previous.size()) > 0;
+bool ColumnWalk::advances(std::span<const oid> first) const {
+    return compareOids(first, columns_.front().name) > 0;
 }
 
 bool ColumnWalk::takeGroups(SnmpResponse& response, const RowHandler& handler) {
@@ -82,27 +68,26 @@ bool ColumnWalk::takeGroups(SnmpResponse& response, const RowHandler& handler) {
             }
             debugPrint("OID%d: %s = %s\n", k + 1, text.c_str(), group[k]->valueText().c_str());
         }
-        const netsnmp_variable_list& firstColumn = *group[0]->variable();
+        const std::span<const oid> firstName = group[0]->name();
         // The next range's walk takes this group, with every test below.
-        if (!bound_.empty() && snmp_oid_compare(firstColumn.name, firstColumn.name_length,
-                                                bound_.data(), bound_.size()) >= 0) {
+        if (!bound_.empty() && compareOids(firstName, bound_) >= 0) {
             reachedBound_ = true;
             return false;
         }
-        if (!fits || !columns_[0].text.starts_with(prefix_) || isException(firstColumn) ||
-            !advances(firstColumn)) {
+        if (!fits || !columns_[0].text.starts_with(prefix_) || isException(group[0]->type()) ||
+            !advances(firstName)) {
             return false;
         }
         for (int32_t k = 0; k < groupSize; ++k) {
-            const netsnmp_variable_list& variable = *group[k]->variable();
-            columns_[k].name.assign(variable.name, variable.name + variable.name_length);
+            const std::span<const oid> name = group[k]->name();
+            columns_[k].name.assign(name.begin(), name.end());
         }
         handler(std::span(group.data(), static_cast<size_t>(groupSize)));
     }
     return true;
 }
 
-std::string failureLine(const SnmpTarget& target, const SnmpResponse* response) {
+std::string failureLine(const SnmpSession& target, const SnmpResponse* response) {
     const std::string noPacket = "No packet returned from " + target.settings().agentName + ".";
     if (response == nullptr) {
         return noPacket;
@@ -117,13 +102,13 @@ void printWalkFailure(const std::string& failure) {
     }
 }
 
-std::unique_ptr<SnmpResponse> exchange(SnmpRequest& request, SnmpTarget& target,
+std::unique_ptr<SnmpResponse> exchange(SnmpRequest& request, SnmpSession& target,
                                        std::string& failure) {
     target.setExchangeLimits(exchangeTimeoutMicroseconds, exchangeRetries);
     if (debugMode != 0) {
         std::fflush(debugOut);  // show the half line while the request blocks
     }
-    std::unique_ptr<SnmpResponse> response = request.send();
+    std::unique_ptr<SnmpResponse> response = exchangeOne(target, request);
     if (response && response->errorCode() == 0) {
         debugPrint("Packet returned...");
         debugPrint("OIDs returned: %u\n", static_cast<unsigned>(response->bindingCount()));
@@ -134,7 +119,7 @@ std::unique_ptr<SnmpResponse> exchange(SnmpRequest& request, SnmpTarget& target,
     return nullptr;
 }
 
-WalkOutcome bulkColumnWalk(SnmpTarget& target, const char* stage,
+WalkOutcome bulkColumnWalk(SnmpSession& target, const char* stage,
                            std::span<const char* const> columns, long maxRepetitions,
                            const RowHandler& handler) {
     ColumnWalk walk(columns);
@@ -147,9 +132,8 @@ WalkOutcome bulkColumnWalk(SnmpTarget& target, const char* stage,
     uint64_t requests = 0;
     for (bool going = true; going; progress.update(outcome.rows, ++requests)) {
         SnmpRequest request(target, requestCounter++);
-        walk.addRequestBindings(request.pdu());
-        request.pdu()->non_repeaters = 0;
-        request.pdu()->max_repetitions = maxRepetitions;
+        walk.addRequestBindings(request);
+        request.setRepetitions(maxRepetitions);
         debugPrint("Sending BULK CBWFQ packet...");
         const std::unique_ptr<SnmpResponse> response = exchange(request, target, outcome.failure);
         going = response && walk.takeGroups(*response, counted);

@@ -13,7 +13,7 @@
 
 #include "snmp/request.h"
 
-class SnmpTarget;
+class SnmpSession;
 
 // The request id of the next request; ids run on across the stages of a run.
 extern uint32_t requestCounter;
@@ -48,7 +48,7 @@ class ColumnWalk {
     bool reachedBound() const { return reachedBound_; }
 
     // Adds one null binding per column: the successors of what the buffers hold.
-    void addRequestBindings(netsnmp_pdu* pdu) const;
+    void addRequestBindings(SnmpRequest& request) const;
 
     // Hands each complete group of a good response to `handler`, in order. Returns false when
     // the walk has ended: a group left the first column, its first binding holds an exception
@@ -63,7 +63,7 @@ class ColumnWalk {
         std::string text;       // the walk buffer
         std::vector<oid> name;  // the same OID, as sent in the next request
     };
-    bool advances(const netsnmp_variable_list& first) const;
+    bool advances(std::span<const oid> first) const;
 
     std::vector<Column> columns_;
     std::string prefix_;
@@ -78,17 +78,17 @@ struct WalkOutcome {
 };
 
 // The failure line of an exchange that got no response (null) or one with an error-status.
-std::string failureLine(const SnmpTarget& target, const SnmpResponse* response);
+std::string failureLine(const SnmpSession& target, const SnmpResponse* response);
 // Prints a failure line on standard output, unless the documents keep it to themselves.
 void printWalkFailure(const std::string& failure);
 
 // Exchanges one request with the run's time-out and retries. Null when it failed: `failure`
 // then holds the failure line.
-std::unique_ptr<SnmpResponse> exchange(SnmpRequest& request, SnmpTarget& target,
+std::unique_ptr<SnmpResponse> exchange(SnmpRequest& request, SnmpSession& target,
                                        std::string& failure);
 
 // Runs the walk to its end on the target's session, printing the failure lines. `stage` names
 // the walk on the progress line.
-WalkOutcome bulkColumnWalk(SnmpTarget& target, const char* stage,
+WalkOutcome bulkColumnWalk(SnmpSession& target, const char* stage,
                            std::span<const char* const> columns, long maxRepetitions,
                            const RowHandler& handler);

@@ -6,7 +6,7 @@
 #include "collect/debug.h"
 #include "collect/progress.h"
 #include "snmp/exchanges.h"
-#include "snmp/target.h"
+#include "snmp/session.h"
 
 namespace {
 
@@ -52,10 +52,7 @@ long repetitionsFor(std::span<const char* const> columns, uint32_t valueBytes) {
 void KeptRows::add(Row row) {
     columns_ = row.size();
     for (ResponseBinding* binding : row) {
-        texts_ += binding->oidText();
-        const auto oidEnd = static_cast<uint32_t>(texts_.size());
-        texts_ += binding->valueText();
-        bindings_.push_back({oidEnd, static_cast<uint32_t>(texts_.size()), binding->type()});
+        bindings_.add(*binding);
     }
 }
 
@@ -63,16 +60,10 @@ uint32_t KeptRows::handOver(const RowHandler& handler) {
     std::vector<ResponseBinding> row;
     std::vector<ResponseBinding*> pointers(columns_);
     uint32_t rows = 0;
-    uint32_t start = 0;
     for (size_t first = 0; first < bindings_.size(); first += columns_) {
         row.clear();
         for (size_t k = 0; k < columns_; ++k) {
-            const Binding& binding = bindings_[first + k];
-            const std::string_view texts(texts_);
-            row.emplace_back(texts.substr(start, binding.oidEnd - start),
-                             texts.substr(binding.oidEnd, binding.valueEnd - binding.oidEnd),
-                             binding.type);
-            start = binding.valueEnd;
+            row.push_back(bindings_.binding(first + k));
         }
         for (size_t k = 0; k < columns_; ++k) {
             pointers[k] = &row[k];
@@ -80,8 +71,7 @@ uint32_t KeptRows::handOver(const RowHandler& handler) {
         handler(pointers);
         ++rows;
     }
-    texts_ = {};
-    bindings_ = {};
+    bindings_.clear();
     return rows;
 }
 
@@ -96,13 +86,12 @@ FastWalk::FastWalk(std::span<const char* const> columns, uint32_t valueBytes,
     }
 }
 
-void FastWalk::fillRequest(netsnmp_pdu* pdu) const {
-    walk_.addRequestBindings(pdu);
-    pdu->non_repeaters = 0;
-    pdu->max_repetitions = maxRepetitions_;
+void FastWalk::fillRequest(SnmpRequest& request) const {
+    walk_.addRequestBindings(request);
+    request.setRepetitions(maxRepetitions_);
 }
 
-bool FastWalk::take(std::unique_ptr<SnmpResponse> response, const SnmpTarget& target) {
+bool FastWalk::take(std::unique_ptr<SnmpResponse> response, const SnmpSession& target) {
     if (end_ != End::going) {
         return false;  // cancelled while the request was out
     }
@@ -139,7 +128,7 @@ void FastWalk::finish(End end) {
     }
 }
 
-void runFastWalks(SnmpTarget& target, std::span<FastWalk* const> walks, const char* stage) {
+void runFastWalks(SnmpSession& target, std::span<FastWalk* const> walks, const char* stage) {
     PendingExchanges exchanges(target);
     WalkProgress progress(stage);
     uint64_t requests = 0;
@@ -155,7 +144,7 @@ void runFastWalks(SnmpTarget& target, std::span<FastWalk* const> walks, const ch
             }
             SnmpRequest request(target, requestCounter++);
             ++requests;
-            walk->fillRequest(request.pdu());
+            walk->fillRequest(request);
             target.setExchangeLimits(exchangeTimeoutMicroseconds, exchangeRetries);
             exchanges.send(request, [&, walk](std::unique_ptr<SnmpResponse> response) {
                 if (walk->take(std::move(response), target)) {

@@ -1,6 +1,6 @@
 // -fast: column walks with requests sized to fill a response of about 1,400 bytes, several in
-// flight at once. Each walk keeps its rows, as texts, until its stage hands them to its row
-// handler in table order; a walk may cover one range of a table's first index.
+// flight at once. Each walk keeps its rows until its stage hands them to its row handler in
+// table order; a walk may cover one range of a table's first index.
 #pragma once
 
 #include <cstdint>
@@ -11,10 +11,11 @@
 #include <vector>
 
 #include "collect/column_walk.h"
+#include "snmp/kept_bindings.h"
 
-class SnmpTarget;
+class SnmpSession;
 
-// The rows of one walk: each binding's OID text, value text and value type.
+// The rows of one walk.
 class KeptRows {
   public:
     void add(Row row);
@@ -23,14 +24,8 @@ class KeptRows {
     uint32_t handOver(const RowHandler& handler);
 
   private:
-    struct Binding {
-        uint32_t oidEnd;  // offsets into texts_: the OID text, then the value text
-        uint32_t valueEnd;
-        u_char type;
-    };
     size_t columns_ = 0;
-    std::string texts_;
-    std::vector<Binding> bindings_;
+    KeptBindings bindings_;
 };
 
 class FastWalk {
@@ -58,9 +53,9 @@ class FastWalk {
     const KeptRows& rows() const { return rows_; }
 
     // Fills the request for the rows that follow what the walk has taken.
-    void fillRequest(netsnmp_pdu* pdu) const;
+    void fillRequest(SnmpRequest& request) const;
     // Takes the response to the last request (null: none came); true when the walk goes on.
-    bool take(std::unique_ptr<SnmpResponse> response, const SnmpTarget& target);
+    bool take(std::unique_ptr<SnmpResponse> response, const SnmpSession& target);
 
   private:
     void finish(End end);
@@ -76,4 +71,4 @@ class FastWalk {
 // Runs the walks side by side on the target's session, at most 8 requests in flight, each
 // walk one request at a time, until every walk has ended. `stage` names them on the progress
 // line.
-void runFastWalks(SnmpTarget& target, std::span<FastWalk* const> walks, const char* stage);
+void runFastWalks(SnmpSession& target, std::span<FastWalk* const> walks, const char* stage);

@@ -6,6 +6,7 @@
 #include "collect/column_walk.h"
 #include "collect/debug.h"
 #include "collect/stages.h"
+#include "snmp/render.h"
 
 namespace {
 
@@ -19,17 +20,14 @@ constexpr size_t longestName = 511;
 using Names = std::map<uint32_t, std::string>;
 
 // GETs `column`.ifIndex for each of `wanted`, keeping every value that is a non-empty text.
-bool getNames(SnmpTarget& target, const char* column, const std::vector<uint32_t>& wanted,
+bool getNames(SnmpSession& target, const char* column, const std::vector<uint32_t>& wanted,
               Names& names, std::string& failure) {
     for (size_t first = 0; first < wanted.size(); first += namesPerRequest) {
         SnmpRequest request(target, requestCounter++, SNMP_MSG_GET);
         std::vector<std::string> asked;
         for (size_t i = first; i < std::min(wanted.size(), first + namesPerRequest); ++i) {
             asked.push_back(std::string(column) + "." + std::to_string(wanted[i]));
-            oid name[MAX_OID_LEN];
-            size_t length = MAX_OID_LEN;
-            read_objid(asked.back().c_str(), name, &length);
-            snmp_add_null_var(request.pdu(), name, length);
+            request.addNullBinding(parseOid(asked.back()));
         }
         debugPrint("Sending GET interface name packet...");
         const std::unique_ptr<SnmpResponse> response = exchange(request, target, failure);
@@ -53,7 +51,7 @@ bool getNames(SnmpTarget& target, const char* column, const std::vector<uint32_t
 
 }  // namespace
 
-WalkOutcome collectInterfaceNames(SnmpTarget& target, std::vector<ServicePolicy>& policies) {
+WalkOutcome collectInterfaceNames(SnmpSession& target, std::vector<ServicePolicy>& policies) {
     debugPrint("Starting interface name collection\n");
     std::set<uint32_t> interfaces;
     for (ServicePolicy& policy : policies) {

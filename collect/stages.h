@@ -11,7 +11,7 @@
 #include "collect/run_record.h"
 #include "collect/walker.h"
 
-class SnmpTarget;
+class SnmpSession;
 
 // Prints which policy is attached to which interface, in which direction. Returns the policy
 // index of every row, in table order.
@@ -49,4 +49,4 @@ void storeClassCounterRow(QosObjectTable& table, Row row, std::string_view prefi
 
 // The name of each service policy's interface: ifName, else ifDescr, by GET for just the
 // interfaces in the table; "control-plane" for a control-plane policy.
-WalkOutcome collectInterfaceNames(SnmpTarget& target, std::vector<ServicePolicy>& policies);
+WalkOutcome collectInterfaceNames(SnmpSession& target, std::vector<ServicePolicy>& policies);

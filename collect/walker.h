@@ -10,7 +10,7 @@
 #include "collect/column_walk.h"
 #include "collect/fast_walk.h"
 
-class SnmpTarget;
+class SnmpSession;
 
 // A walk a -fast run makes before its stage asks for it.
 struct PlannedWalk {
@@ -21,9 +21,9 @@ struct PlannedWalk {
 
 class ColumnWalker {
   public:
-    ColumnWalker(SnmpTarget& target, bool fast) : target_(target), fast_(fast) {}
+    ColumnWalker(SnmpSession& target, bool fast) : target_(target), fast_(fast) {}
 
-    SnmpTarget& target() { return target_; }
+    SnmpSession& target() { return target_; }
 
     // Walks `columns` to the end of the first one, handing every row to `handler` in table
     // order and printing the failure line of a walk that fails. The default run asks for
@@ -45,7 +45,7 @@ class ColumnWalker {
     };
     WalkOutcome handOver(std::vector<FastWalk>& ranges, const RowHandler& handler);
 
-    SnmpTarget& target_;
+    SnmpSession& target_;
     bool fast_;
     std::vector<Prefetched> prefetched_;
 };
