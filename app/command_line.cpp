@@ -36,21 +36,22 @@ constexpr Option options[] = {
     {"/help", Effect::help, 0},
     {"-help", Effect::help, 0},
     {"-d", Effect::debug, 0},
-    {"-v1", Effect::version, 0},
-    {"-v2c", Effect::version, 1},
-    {"-v3", Effect::version, 2},
+    {"-v1", Effect::version, static_cast<int32_t>(SnmpVersion::v1)},
+    {"-v2c", Effect::version, static_cast<int32_t>(SnmpVersion::v2c)},
+    {"-v3", Effect::version, static_cast<int32_t>(SnmpVersion::v3)},
     {"-c", Effect::community, 0},
     {"-user", Effect::user, 0},
     {"-auth", Effect::authPassword, 0},
     {"-priv", Effect::privPassword, 0},
-    {"-md5", Effect::authProtocol, 1},
-    {"-sha1", Effect::authProtocol, 2},
-    {"-des", Effect::privProtocol, 1},
-    {"-aes", Effect::privProtocol, 2},
-    {"-des3", Effect::privProtocol, 3},
-    {"-3des", Effect::privProtocol, 3},  // as the usage text spells it
-    {"-aes192", Effect::privProtocol, 4},
-    {"-aes256", Effect::privProtocol, 5},
+    {"-md5", Effect::authProtocol, static_cast<int32_t>(AuthProtocol::md5)},
+    {"-sha1", Effect::authProtocol, static_cast<int32_t>(AuthProtocol::sha1)},
+    {"-des", Effect::privProtocol, static_cast<int32_t>(PrivProtocol::des)},
+    {"-aes", Effect::privProtocol, static_cast<int32_t>(PrivProtocol::aes128)},
+    {"-des3", Effect::privProtocol, static_cast<int32_t>(PrivProtocol::tripleDes)},
+    {"-3des", Effect::privProtocol,
+     static_cast<int32_t>(PrivProtocol::tripleDes)},  // as the usage text spells it
+    {"-aes192", Effect::privProtocol, static_cast<int32_t>(PrivProtocol::aes192Router)},
+    {"-aes256", Effect::privProtocol, static_cast<int32_t>(PrivProtocol::aes256Router)},
     {"-hc", Effect::highCapacity, 0},
     {"-json", Effect::format, static_cast<int32_t>(OutputFormat::json)},
     {"-metrics", Effect::format, static_cast<int32_t>(OutputFormat::metrics)},
@@ -82,16 +83,16 @@ const Option* findOption(std::string_view entry) {
     return nullptr;
 }
 
-std::string* valueField(Effect effect, SnmpTargetSettings& settings) {
+std::string* valueField(Effect effect, SnmpSettings& settings) {
     switch (effect) {
         case Effect::community:
-            return &settings.communityString;
+            return &settings.community;
         case Effect::user:
             return &settings.userName;
         case Effect::authPassword:
-            return &settings.authPassword;
+            return &settings.authPassPhrase;
         case Effect::privPassword:
-            return &settings.privPassword;
+            return &settings.privPassPhrase;
         default:
             return nullptr;
     }
@@ -99,7 +100,7 @@ std::string* valueField(Effect effect, SnmpTargetSettings& settings) {
 
 }  // namespace
 
-bool readCommandLine(int argc, const char* const* argv, SnmpTargetSettings& settings,
+bool readCommandLine(int argc, const char* const* argv, SnmpSettings& settings,
                      RunOptions& runOptions) {
     if (argc < 3) {
         return false;
@@ -133,13 +134,13 @@ bool readCommandLine(int argc, const char* const* argv, SnmpTargetSettings& sett
                 runOptions.fast = true;
                 break;
             case Effect::version:
-                settings.versionCode = option->code;
+                settings.version = static_cast<SnmpVersion>(option->code);
                 break;
             case Effect::authProtocol:
-                settings.authProtocol = option->code;
+                settings.authProtocol = static_cast<AuthProtocol>(option->code);
                 break;
             case Effect::privProtocol:
-                settings.privProtocol = option->code;
+                settings.privProtocol = static_cast<PrivProtocol>(option->code);
                 break;
             default:
                 break;

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "snmp/target.h"
+#include "snmp/settings.h"
 
 // What standard output carries: the text report, or one document for programs.
 enum class OutputFormat { text, json, metrics };
@@ -18,7 +18,7 @@ struct RunOptions {
 
 // Fills `settings` and `options` from the arguments. Returns false when the usage text is due:
 // too few arguments, a help option, an unknown option or an option missing its value.
-bool readCommandLine(int argc, const char* const* argv, SnmpTargetSettings& settings,
+bool readCommandLine(int argc, const char* const* argv, SnmpSettings& settings,
                      RunOptions& options);
 
 void printUsage(const char* programName);

@@ -16,7 +16,7 @@ void printBanner() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    SnmpTargetSettings settings;
+    SnmpSettings settings;
     RunOptions options;
     if (!readCommandLine(argc, argv, settings, options)) {
         printBanner();

@@ -50,7 +50,7 @@ int noSession(const RunResult& result) {
 
 }  // namespace
 
-int runTextReport(const SnmpTargetSettings& settings, const RunOptions& options) {
+int runTextReport(const SnmpSettings& settings, const RunOptions& options) {
     ProgressLine progress(!options.debug);
     TextReport report(stdout);
     RunSinks sinks = commandLineSinks(options, stdout, progress);
@@ -73,7 +73,7 @@ int runTextReport(const SnmpTargetSettings& settings, const RunOptions& options)
     return exitRun;
 }
 
-int runDocument(const SnmpTargetSettings& settings, const RunOptions& options) {
+int runDocument(const SnmpSettings& settings, const RunOptions& options) {
     // Standard output carries the document alone: debug lines go to standard error.
     ProgressLine progress(!options.debug);
     RunContext context(commandLineSinks(options, stderr, progress));

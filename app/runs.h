@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/command_line.h"
-#include "snmp/target.h"
+#include "snmp/session.h"
 
-int runTextReport(const SnmpTargetSettings& settings, const RunOptions& options);
-int runDocument(const SnmpTargetSettings& settings, const RunOptions& options);
+int runTextReport(const SnmpSettings& settings, const RunOptions& options);
+int runDocument(const SnmpSettings& settings, const RunOptions& options);

@@ -4,7 +4,7 @@
 #include <array>
 
 #include "collect/walk_progress.h"
-#include "snmp/target.h"
+#include "snmp/session.h"
 
 namespace {
 
@@ -114,16 +114,16 @@ std::string stoppedLine(const StopCondition& stop) {
                : "Stopped: the run's deadline passed.";
 }
 
-std::unique_ptr<SnmpResponse> exchange(RunContext& context, SnmpTarget& target,
+std::unique_ptr<SnmpResponse> exchange(RunContext& context, SnmpSession& session,
                                        SnmpRequest& request, std::string& failure) {
     if (context.stop().reached()) {
         failure = stoppedLine(context.stop());
         context.failure(failure);
         return nullptr;
     }
-    target.setExchangeLimits(context.limits().timeoutMicroseconds, context.limits().retries);
+    session.setExchangeLimits(context.limits().timeoutMicroseconds, context.limits().retries);
     context.countRequest();
-    std::unique_ptr<SnmpResponse> response = exchangeOne(target, request, context.stop());
+    std::unique_ptr<SnmpResponse> response = exchangeOne(session, request, context.stop());
     if (response && response->errorCode() == 0) {
         context.debug("Packet returned...");
         context.debug("OIDs returned: %u\n", static_cast<unsigned>(response->bindingCount()));
@@ -135,13 +135,13 @@ std::unique_ptr<SnmpResponse> exchange(RunContext& context, SnmpTarget& target,
         if (!response) {
             context.countUnanswered();
         }
-        failure = failureLine(target.settings().agentName, response.get());
+        failure = failureLine(session.settings().agentName, response.get());
     }
     context.failure(failure);
     return nullptr;
 }
 
-WalkOutcome walkColumns(RunContext& context, SnmpTarget& target, const StageWalk& stageWalk,
+WalkOutcome walkColumns(RunContext& context, SnmpSession& session, const StageWalk& stageWalk,
                         const RowHandler& handler) {
     ColumnCursor walk(stageWalk.columns);
     WalkOutcome outcome;
@@ -152,12 +152,12 @@ WalkOutcome walkColumns(RunContext& context, SnmpTarget& target, const StageWalk
     WalkProgress progress(context, stageWalk.stage);
     uint64_t requests = 0;
     for (bool going = true; going; progress.update(outcome.rows, ++requests)) {
-        SnmpRequest request(target, context.nextRequestId());
+        SnmpRequest request(session, context.nextRequestId());
         walk.addRequestBindings(request);
         request.setRepetitions(stageWalk.repetitions);
         context.debug("Sending BULK CBWFQ packet...");
         const std::unique_ptr<SnmpResponse> response =
-            exchange(context, target, request, outcome.failure);
+            exchange(context, session, request, outcome.failure);
         going = response && walk.takeGroups(*response, counted, context);
     }
     return outcome;

@@ -12,9 +12,9 @@
 #include "collect/columns.h"
 #include "collect/run_context.h"
 #include "collect/stage_walks.h"
+#include "snmp/exchanges.h"
 #include "snmp/request.h"
-
-class SnmpTarget;
+#include "snmp/session.h"
 
 // One row: the group's bindings in column order.
 using Row = std::span<ResponseBinding* const>;
@@ -65,11 +65,11 @@ std::string stoppedLine(const StopCondition& stop);
 
 // Exchanges one request with the run's time-out and retries. Null when it failed: `failure`
 // then holds the failure line, shown through the context.
-std::unique_ptr<SnmpResponse> exchange(RunContext& context, SnmpTarget& target,
+std::unique_ptr<SnmpResponse> exchange(RunContext& context, SnmpSession& session,
                                        SnmpRequest& request, std::string& failure);
 
 // The default run's walk, one request at a time, to the end of the first column.
-WalkOutcome walkColumns(RunContext& context, SnmpTarget& target, const StageWalk& walk,
+WalkOutcome walkColumns(RunContext& context, SnmpSession& session, const StageWalk& walk,
                         const RowHandler& handler);
 
 // Sub-identifiers as one number each.

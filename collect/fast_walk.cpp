@@ -5,7 +5,7 @@
 
 #include "collect/walk_progress.h"
 #include "snmp/exchanges.h"
-#include "snmp/target.h"
+#include "snmp/session.h"
 
 namespace {
 
@@ -43,54 +43,27 @@ long repetitionsFor(std::span<const ColumnOid> columns, uint32_t valueBytes) {
 }  // namespace
 
 void KeptRows::add(Row row) {
-    for (size_t k = 0; k < row.size(); ++k) {
-        const std::span<const oid> name = row[k]->name();
-        // Most names are their column and an index; an agent may answer a column with an OID
-        // of another, which is kept whole.
-        const bool inColumn = name.size() >= columns_[k].size() &&
-                              std::equal(columns_[k].begin(), columns_[k].end(), name.begin());
-        for (size_t i = inColumn ? columns_[k].size() : 0; i < name.size(); ++i) {
-            indices_.push_back(static_cast<uint32_t>(name[i]));
-        }
-        texts_ += row[k]->valueText();
-        bindings_.push_back({static_cast<uint32_t>(indices_.size()),
-                             static_cast<uint32_t>(texts_.size()), inColumn, row[k]->value()});
+    for (ResponseBinding* binding : row) {
+        bindings_.add(*binding);
     }
 }
 
 uint32_t KeptRows::handOver(const RowHandler& handler) {
-    const size_t width = columns_.size();
     std::vector<ResponseBinding> row;
-    std::vector<ResponseBinding*> pointers(width);
-    std::vector<oid> name;
+    std::vector<ResponseBinding*> pointers(columns_);
     uint32_t rows = 0;
-    uint32_t indexStart = 0;
-    uint32_t textStart = 0;
-    const std::string_view texts(texts_);
-    for (size_t first = 0; first < bindings_.size(); first += width) {
+    for (size_t first = 0; first < bindings_.size(); first += columns_) {
         row.clear();
-        for (size_t k = 0; k < width; ++k) {
-            const Binding& binding = bindings_[first + k];
-            name.clear();
-            if (binding.inColumn) {
-                name.assign(columns_[k].begin(), columns_[k].end());
-            }
-            name.insert(name.end(), indices_.begin() + indexStart,
-                        indices_.begin() + binding.indexEnd);
-            row.emplace_back(name, binding.value,
-                             texts.substr(textStart, binding.textEnd - textStart));
-            indexStart = binding.indexEnd;
-            textStart = binding.textEnd;
+        for (size_t k = 0; k < columns_; ++k) {
+            row.push_back(bindings_.binding(first + k));
         }
-        for (size_t k = 0; k < width; ++k) {
+        for (size_t k = 0; k < columns_; ++k) {
             pointers[k] = &row[k];
         }
         handler(pointers);
         ++rows;
     }
-    indices_ = {};
-    texts_ = {};
-    bindings_ = {};
+    bindings_.clear();
     return rows;
 }
 
@@ -98,7 +71,7 @@ RangeWalk::RangeWalk(const StageWalk& walk, std::optional<uint32_t> first,
                      std::optional<uint32_t> bound)
     : cursor_(walk.columns),
       maxRepetitions_(repetitionsFor(walk.columns, walk.valueBytes)),
-      rows_(walk.columns) {
+      rows_(walk.columns.size()) {
     if (first) {
         cursor_.startAt(*first);
     }
@@ -113,7 +86,7 @@ void RangeWalk::fillRequest(SnmpRequest& request) const {
 }
 
 bool RangeWalk::take(std::unique_ptr<SnmpResponse> response, RunContext& context,
-                     const SnmpTarget& target) {
+                     const SnmpSession& session) {
     if (end_ != End::going) {
         return false;  // cancelled while the request was out
     }
@@ -132,7 +105,7 @@ bool RangeWalk::take(std::unique_ptr<SnmpResponse> response, RunContext& context
             if (!response) {
                 context.countUnanswered();
             }
-            failure_ = failureLine(target.settings().agentName, response.get());
+            failure_ = failureLine(session.settings().agentName, response.get());
         }
         finish(End::failure);
         return false;
@@ -163,9 +136,9 @@ void RangeWalk::finish(End end) {
     }
 }
 
-void runRangeWalks(RunContext& context, SnmpTarget& target, std::span<RangeWalk* const> walks,
+void runRangeWalks(RunContext& context, SnmpSession& session, std::span<RangeWalk* const> walks,
                    const char* stage) {
-    PendingExchanges exchanges(target);
+    PendingExchanges exchanges(session);
     WalkProgress progress(context, stage);
     uint64_t requests = 0;
     // Walks waiting to send, first come first served: each gets its turn in the order its
@@ -182,14 +155,14 @@ void runRangeWalks(RunContext& context, SnmpTarget& target, std::span<RangeWalk*
                 walk->abandon(stoppedLine(context.stop()));
                 continue;
             }
-            SnmpRequest request(target, context.nextRequestId());
+            SnmpRequest request(session, context.nextRequestId());
             context.countRequest();
             ++requests;
             walk->fillRequest(request);
-            target.setExchangeLimits(context.limits().timeoutMicroseconds,
-                                     context.limits().retries);
+            session.setExchangeLimits(context.limits().timeoutMicroseconds,
+                                      context.limits().retries);
             exchanges.send(request, [&, walk](std::unique_ptr<SnmpResponse> response) {
-                if (walk->take(std::move(response), context, target)) {
+                if (walk->take(std::move(response), context, session)) {
                     ready.push_back(walk);
                 }
             });

@@ -11,30 +11,20 @@
 #include <vector>
 
 #include "collect/column_walk.h"
+#include "snmp/kept_bindings.h"
 
-class SnmpTarget;
-
-// The rows of one walk, kept compactly: each binding's index below its column, its value as
-// numbers and its value text.
+// The rows of one walk, kept until their stage takes them.
 class KeptRows {
   public:
-    explicit KeptRows(std::span<const ColumnOid> columns) : columns_(columns) {}
+    explicit KeptRows(size_t columns) : columns_(columns) {}
     void add(Row row);
-    uint64_t count() const { return bindings_.size() / columns_.size(); }
+    uint64_t count() const { return bindings_.size() / columns_; }
     // Hands every row to `handler` in the order they came, then forgets them; returns how many.
     uint32_t handOver(const RowHandler& handler);
 
   private:
-    struct Binding {
-        uint32_t indexEnd;  // offsets into indices_ and texts_
-        uint32_t textEnd;
-        bool inColumn;  // the index follows the column's OID; else the OID is kept whole
-        BindingValue value;
-    };
-    std::span<const ColumnOid> columns_;
-    std::vector<uint32_t> indices_;
-    std::string texts_;
-    std::vector<Binding> bindings_;
+    size_t columns_;
+    KeptBindings bindings_;
 };
 
 class RangeWalk {
@@ -64,7 +54,7 @@ class RangeWalk {
     void fillRequest(SnmpRequest& request) const;
     // Takes the response to the last request (null: none came); true when the walk goes on.
     bool take(std::unique_ptr<SnmpResponse> response, RunContext& context,
-              const SnmpTarget& target);
+              const SnmpSession& session);
 
     // Ends the walk with this failure line, sending nothing more.
     void abandon(std::string failure);
@@ -80,8 +70,8 @@ class RangeWalk {
     RangeWalk* nextRange_ = nullptr;
 };
 
-// Runs the walks side by side on the target's session, at most the run's limit of requests in
+// Runs the walks side by side on the session, at most the run's limit of requests in
 // flight (8 unless set otherwise), each walk one request at a time, until every walk has ended.
 // `stage` names them on the progress line.
-void runRangeWalks(RunContext& context, SnmpTarget& target, std::span<RangeWalk* const> walks,
+void runRangeWalks(RunContext& context, SnmpSession& session, std::span<RangeWalk* const> walks,
                    const char* stage);

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "collect/stages.h"
-#include "snmp/target.h"
+#include "snmp/session.h"
 
 namespace {
 
@@ -17,10 +17,10 @@ constexpr size_t longestName = 511;
 using Names = std::map<uint32_t, std::string>;
 
 // GETs `column`.ifIndex for each of `wanted`, keeping every value that is a non-empty text.
-bool getNames(RunContext& context, SnmpTarget& target, ColumnOid column,
+bool getNames(RunContext& context, SnmpSession& session, ColumnOid column,
               const std::vector<uint32_t>& wanted, Names& names, std::string& failure) {
     for (size_t first = 0; first < wanted.size(); first += namesPerRequest) {
-        SnmpRequest request(target, context.nextRequestId(), SNMP_MSG_GET);
+        SnmpRequest request(session, context.nextRequestId(), SNMP_MSG_GET);
         std::vector<std::vector<oid>> asked;
         for (size_t i = first; i < std::min(wanted.size(), first + namesPerRequest); ++i) {
             std::vector<oid>& name = asked.emplace_back(column.begin(), column.end());
@@ -28,7 +28,7 @@ bool getNames(RunContext& context, SnmpTarget& target, ColumnOid column,
             request.addNullBinding(name);
         }
         context.debug("Sending GET interface name packet...");
-        const std::unique_ptr<SnmpResponse> response = exchange(context, target, request, failure);
+        const std::unique_ptr<SnmpResponse> response = exchange(context, session, request, failure);
         if (!response) {
             return false;
         }
@@ -51,7 +51,7 @@ bool getNames(RunContext& context, SnmpTarget& target, ColumnOid column,
 
 }  // namespace
 
-WalkOutcome collectInterfaceNames(RunContext& context, SnmpTarget& target,
+WalkOutcome collectInterfaceNames(RunContext& context, SnmpSession& session,
                                   std::vector<ServicePolicy>& policies) {
     context.debug("Starting interface name collection\n");
     std::set<uint32_t> interfaces;
@@ -65,14 +65,14 @@ WalkOutcome collectInterfaceNames(RunContext& context, SnmpTarget& target,
     WalkOutcome outcome;
     Names names;
     const std::vector<uint32_t> all(interfaces.begin(), interfaces.end());
-    if (getNames(context, target, ifName, all, names, outcome.failure)) {
+    if (getNames(context, session, ifName, all, names, outcome.failure)) {
         std::vector<uint32_t> unnamed;
         for (uint32_t ifIndex : all) {
             if (!names.contains(ifIndex)) {
                 unnamed.push_back(ifIndex);
             }
         }
-        getNames(context, target, ifDescr, unnamed, names, outcome.failure);
+        getNames(context, session, ifDescr, unnamed, names, outcome.failure);
     }
     for (ServicePolicy& policy : policies) {
         if (const auto name = names.find(policy.ifIndex);

@@ -39,6 +39,9 @@ void RunContext::warn(std::string text) {
 }
 
 void RunContext::libraryComplaint(std::string_view text) {
+    if (text.ends_with('\n')) {
+        text.remove_suffix(1);  // a warning is one line; whoever shows it ends it
+    }
     if (complaints_.insert(std::string(text)).second) {
         warn(std::string(text));
     }

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "collect/run_result.h"
-#include "snmp/stop.h"
+#include "snmp/stop_condition.h"
 
 // What a run shows while it goes on. Any of these may be empty: nothing is shown.
 struct RunSinks {

@@ -39,18 +39,26 @@ constexpr const char* documentStages[] = {"servicePolicies", "objects",         
                                           "classMapNames",   "matchStatements", "classCounters",
                                           "interfaceNames"};
 
-// Opens the session. When it cannot, every stage of the run failed, for that reason.
-bool open(SnmpTarget& target, const SnmpTargetSettings& settings, RunResult& result,
-          std::span<const char* const> stages) {
+// Opens the session. A run with a deadline or a cancel flag learns an SNMPv3 agent's engine ID
+// within them; one without lets the library learn it, with the library's own time-out. When
+// the session cannot be opened, every stage of the run failed, for that reason.
+bool open(SnmpSession& session, const SnmpSettings& settings, const RunContext& context,
+          RunResult& result, std::span<const char* const> stages) {
     result.agent = settings.agentName;
-    result.sessionOpened = target.open(settings);
-    result.openError = target.openError();
+    const StopCondition& stop = context.stop();
+    result.sessionOpened = stop.deadline || stop.cancelled != nullptr ? session.open(settings, stop)
+                                                                      : session.open(settings);
+    result.openError = session.openError();
     if (!result.sessionOpened) {
         for (const char* stage : stages) {
             result.stages.push_back({stage, "cannot open an SNMP session: " + result.openError});
         }
     }
     return result.sessionOpened;
+}
+
+ComplaintSink complaintsTo(RunContext& context) {
+    return [&context](std::string_view message) { context.libraryComplaint(message); };
 }
 
 void finish(RunContext& context, RunResult& result) {
@@ -61,17 +69,17 @@ void finish(RunContext& context, RunResult& result) {
 
 }  // namespace
 
-RunResult collectForTextReport(RunContext& context, const SnmpTargetSettings& settings,
+RunResult collectForTextReport(RunContext& context, const SnmpSettings& settings,
                                const CollectOptions& options) {
     RunResult result;
-    SnmpTarget target;
-    if (!open(target, settings, result, std::span(documentStages).first(6))) {
+    SnmpSession session(complaintsTo(context));
+    if (!open(session, settings, context, result, std::span(documentStages).first(6))) {
         finish(context, result);
         return result;
     }
     const std::span<const ClassStatisticsWalk> statistics =
         listedClassStatistics(options.highCapacity);
-    ColumnWalker walker(context, target, options.fast);
+    ColumnWalker walker(context, session, options.fast);
     const auto stage = [&](const char* name, const WalkOutcome& outcome) {
         result.stages.push_back({name, outcome.failure});
         return outcome;
@@ -88,7 +96,7 @@ RunResult collectForTextReport(RunContext& context, const SnmpTargetSettings& se
     stage("matchStatements", collectMatchStatements(walker, result.table));
     const WalkOutcome counters =
         stage("classCounters", collectClassStatistics(walker, result.table, statistics));
-    target.close();
+    session.close();
 
     // Routers that keep only the 64-bit columns leave every counter blank without -hc. A walk
     // that failed gave no rows either, and there this advice would be wrong.
@@ -101,11 +109,11 @@ RunResult collectForTextReport(RunContext& context, const SnmpTargetSettings& se
     return result;
 }
 
-RunResult collectForDocuments(RunContext& context, const SnmpTargetSettings& settings,
+RunResult collectForDocuments(RunContext& context, const SnmpSettings& settings,
                               const CollectOptions& options) {
     RunResult result;
-    SnmpTarget target;
-    if (!open(target, settings, result, documentStages)) {
+    SnmpSession session(complaintsTo(context));
+    if (!open(session, settings, context, result, documentStages)) {
         finish(context, result);
         return result;
     }
@@ -114,7 +122,7 @@ RunResult collectForDocuments(RunContext& context, const SnmpTargetSettings& set
         result.stages.push_back({name, outcome.failure});
     };
     const std::span<const ClassStatisticsWalk> statistics = documentedClassStatistics();
-    ColumnWalker walker(context, target, options.fast);
+    ColumnWalker walker(context, session, options.fast);
     stage("servicePolicies",
           collectServicePolicies(walker, servicePolicyTypedWalk, result.servicePolicies));
     if (options.fast) {
@@ -125,10 +133,10 @@ RunResult collectForDocuments(RunContext& context, const SnmpTargetSettings& set
     stage("classMapNames", collectClassMapNames(walker, result.table));
     stage("matchStatements", collectMatchStatements(walker, result.table));
     stage("classCounters", collectClassStatistics(walker, result.table, statistics));
-    stage("interfaceNames", collectInterfaceNames(context, target, result.servicePolicies));
+    stage("interfaceNames", collectInterfaceNames(context, session, result.servicePolicies));
     result.collectSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    target.close();
+    session.close();
     finish(context, result);
     return result;
 }

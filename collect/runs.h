@@ -5,14 +5,14 @@
 
 #include "collect/run_context.h"
 #include "collect/run_result.h"
-#include "snmp/target.h"
+#include "snmp/session.h"
 
 struct CollectOptions {
     bool fast = false;          // -fast: larger requests, several in flight
     bool highCapacity = false;  // the text report's 64-bit class counters
 };
 
-RunResult collectForTextReport(RunContext& context, const SnmpTargetSettings& settings,
+RunResult collectForTextReport(RunContext& context, const SnmpSettings& settings,
                                const CollectOptions& options);
-RunResult collectForDocuments(RunContext& context, const SnmpTargetSettings& settings,
+RunResult collectForDocuments(RunContext& context, const SnmpSettings& settings,
                               const CollectOptions& options);

@@ -48,5 +48,5 @@ void storeClassStatisticsRow(QosObjectTable& table, Row row, const ClassStatisti
 
 // The name of each service policy's interface: ifName, else ifDescr, by GET for just the
 // interfaces in the table; "control-plane" for a control-plane policy.
-WalkOutcome collectInterfaceNames(RunContext& context, SnmpTarget& target,
+WalkOutcome collectInterfaceNames(RunContext& context, SnmpSession& session,
                                   std::vector<ServicePolicy>& policies);

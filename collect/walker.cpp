@@ -46,12 +46,12 @@ void ColumnWalker::prefetch(std::span<const StageWalk* const> plan,
             all.push_back(&walks.ranges[i]);
         }
     }
-    runRangeWalks(context_, target_, all, "later stages");
+    runRangeWalks(context_, session_, all, "later stages");
 }
 
 WalkOutcome ColumnWalker::walk(const StageWalk& walk, const RowHandler& handler) {
     if (!fast_) {
-        return walkColumns(context_, target_, walk, handler);
+        return walkColumns(context_, session_, walk, handler);
     }
     const auto planned = std::find_if(prefetched_.begin(), prefetched_.end(),
                                       [&](const Prefetched& p) { return p.walk == &walk; });
@@ -62,7 +62,7 @@ WalkOutcome ColumnWalker::walk(const StageWalk& walk, const RowHandler& handler)
     }
     std::vector<RangeWalk> alone;
     RangeWalk* fastWalk = &alone.emplace_back(walk);
-    runRangeWalks(context_, target_, std::span(&fastWalk, 1), walk.stage);
+    runRangeWalks(context_, session_, std::span(&fastWalk, 1), walk.stage);
     return handOver(alone, handler);
 }
 

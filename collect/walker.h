@@ -10,15 +10,15 @@
 #include "collect/column_walk.h"
 #include "collect/fast_walk.h"
 
-class SnmpTarget;
+class SnmpSession;
 
 class ColumnWalker {
   public:
-    ColumnWalker(RunContext& context, SnmpTarget& target, bool fast)
-        : context_(context), target_(target), fast_(fast) {}
+    ColumnWalker(RunContext& context, SnmpSession& session, bool fast)
+        : context_(context), session_(session), fast_(fast) {}
 
     RunContext& context() { return context_; }
-    SnmpTarget& target() { return target_; }
+    SnmpSession& session() { return session_; }
 
     // Walks `walk`'s columns to the end of the first one, handing every row to `handler` in
     // table order and showing the failure line of a walk that fails. The default run walks
@@ -40,7 +40,7 @@ class ColumnWalker {
     WalkOutcome handOver(std::vector<RangeWalk>& ranges, const RowHandler& handler);
 
     RunContext& context_;
-    SnmpTarget& target_;
+    SnmpSession& session_;
     bool fast_;
     std::vector<Prefetched> prefetched_;
 };

@@ -25,6 +25,8 @@ struct AuthEntry {
     PrivProtocol privProtocol = PrivProtocol::none;
     std::string privPassword;
     std::string contextName;
+    // The pass phrases hashed once, at load (SNMPv3); the probes localize them per engine.
+    std::shared_ptr<const UserKeys> keys;
     std::optional<std::vector<AllowedTarget>> allowedTargets;  // nothing: any target
 };
 

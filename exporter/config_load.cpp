@@ -11,6 +11,8 @@
 #include <optional>
 
 #include "exporter/config.h"
+
+#include "exporter/auth_settings.h"
 #include "exporter/config_names.h"
 #include "exporter/duration.h"
 
@@ -45,6 +47,11 @@ class Loader {
             error(exception.mark, "", exception.msg);
         }
         if (result_.errors.empty()) {
+            for (auto& [name, auth] : config->auths) {
+                if (auth.version == 3) {
+                    auth.keys = deriveUserKeys(snmpSettingsFor(auth));
+                }
+            }
             result_.config = std::move(config);
         }
         return std::move(result_);

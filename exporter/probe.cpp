@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "collect/runs.h"
+#include "exporter/auth_settings.h"
 #include "exporter/probe_series.h"
 #include "report/metrics_document.h"
 
@@ -13,26 +14,12 @@ namespace {
 using std::chrono::duration_cast;
 using std::chrono::microseconds;
 
-SnmpTargetSettings sessionSettings(const ProbeJob& job) {
-    SnmpTargetSettings settings;
+SnmpSettings sessionSettings(const ProbeJob& job) {
+    SnmpSettings settings = snmpSettingsFor(job.auth);
     settings.agentName = job.host;
     settings.agentAddress = job.host;
     settings.port = job.port;
-    if (job.auth.version == 2) {
-        settings.versionCode = 1;
-        settings.communityString = job.auth.community;
-        return settings;
-    }
-    settings.versionCode = 2;
-    settings.userName = job.auth.username;
-    settings.authPassword = job.auth.password;
-    settings.privPassword = job.auth.privPassword;
-    if (job.auth.securityLevel != SecurityLevel::noAuthNoPriv) {
-        settings.authProtocol = static_cast<int32_t>(job.auth.authProtocol);
-    }
-    if (job.auth.securityLevel == SecurityLevel::authPriv) {
-        settings.privProtocol = static_cast<int32_t>(job.auth.privProtocol);
-    }
+    settings.sourceAddress = job.module.sourceAddress;
     return settings;
 }
 

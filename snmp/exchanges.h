@@ -1,6 +1,6 @@
-// Exchanges that do not wait for their answers: several requests in flight on the target's one
-// session, each with the time-out and retries the session had when it was sent. The library's
-// own select loop, as snmp_sess_synch_response runs it for one request, here for all of them.
+// Exchanges that do not wait for their answers: several requests in flight on a session's
+// socket, each with the time-out and retries the session had when it was sent. The library is
+// called under its lock; the waiting, by poll() on its sockets, is done outside it.
 #pragma once
 
 #include <net-snmp/net-snmp-config.h>
@@ -11,17 +11,18 @@
 #include <vector>
 
 #include "snmp/request.h"
+#include "snmp/stop_condition.h"
 
-class SnmpTarget;
+class SnmpSession;
 
 class PendingExchanges {
   public:
-    // Gets the response, or null when the last try timed out or the exchange failed otherwise.
+    // Gets the response, or null when the last try timed out, the exchange failed otherwise,
+    // or it was abandoned.
     using Completion = std::function<void(std::unique_ptr<SnmpResponse> response)>;
 
-    explicit PendingExchanges(SnmpTarget& target) : target_(target) {}
-    // Waits out the exchanges still pending, dropping their completions: the library calls
-    // back into every request it holds, also when the session closes.
+    explicit PendingExchanges(SnmpSession& session);
+    // Abandons the exchanges still pending, dropping their completions.
     ~PendingExchanges();
     PendingExchanges(const PendingExchanges&) = delete;
     PendingExchanges& operator=(const PendingExchanges&) = delete;
@@ -30,19 +31,28 @@ class PendingExchanges {
     void send(SnmpRequest& request, Completion completion);
     size_t pending() const { return exchanges_.size(); }
     // Blocks until at least one exchange has ended, then runs the completions of all that
-    // have, in the order they were sent. Returns at once when none is pending.
-    void wait(const StopCondition& stop = {});
+    // have, in the order they were sent, and returns true; at once when none is pending. When
+    // `stop` is reached first (it is looked at every 50 ms at most), every pending exchange is
+    // abandoned, its completion run with a null response, and it returns false. An abandoned
+    // request stays with the library, which resends it and drops its answer, until it times
+    // out or the session closes.
+    bool wait(const StopCondition& stop = {});
+
+    struct Exchange;
+    struct Ticket;
 
   private:
-    struct Exchange {
-        Completion completion;
-        std::unique_ptr<SnmpResponse> response;
-        bool ended = false;
-    };
     static int onLibraryEvent(int operation, netsnmp_session* session, int requestId,
                               netsnmp_pdu* pdu, void* magic);
+    void awaitLibrary(const StopCondition& stop);
     bool runEnded();
+    void abandon();
 
-    SnmpTarget& target_;
+    SnmpSession& session_;
     std::vector<std::unique_ptr<Exchange>> exchanges_;
 };
+
+// Exchanges one request, waiting no longer than `stop` allows; null when it failed, timed out
+// or was stopped.
+std::unique_ptr<SnmpResponse> exchangeOne(SnmpSession& session, SnmpRequest& request,
+                                          const StopCondition& stop = {});

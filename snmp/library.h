@@ -1,10 +1,12 @@
-// Start-up and shut-down of the Net-SNMP library, as one scoped object.
+// Start-up and shut-down of the Net-SNMP library, once per process, as one scoped object.
 #pragma once
 
 class SnmpLibrary {
   public:
-    // Sets the library up for a run: no configuration or persistent state, no MIB modules
-    // (every OID here is numeric), then init_snmp.
+    // Sets the library up before any other thread runs: as many open files as the hard limit
+    // allows, no configuration file, environment, persistent state or MIB module (every OID
+    // here is numeric), the library's complaints to the run whose call raised them, then
+    // init_snmp and the 3DES privacy layer.
     SnmpLibrary();
     ~SnmpLibrary();
     SnmpLibrary(const SnmpLibrary&) = delete;

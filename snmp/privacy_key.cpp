@@ -2,10 +2,13 @@
 
 #include <array>
 
+#include "snmp/library_lock.h"
+
 namespace {
 
 // The password-to-key rule of RFC 3414 applied to `passPhrase`; empty on failure.
 std::vector<uint8_t> passPhraseKey(std::span<const oid> hash, std::span<const uint8_t> passPhrase) {
+    assertLibraryLocked();
     std::array<u_char, USM_PRIV_KU_LEN> ku{};
     size_t kuLength = ku.size();
     if (generate_Ku(hash.data(), hash.size(), passPhrase.data(), passPhrase.size(), ku.data(),
@@ -19,6 +22,7 @@ std::vector<uint8_t> passPhraseKey(std::span<const oid> hash, std::span<const ui
 
 std::vector<uint8_t> localizedKey(std::span<const oid> hash, std::span<const uint8_t> engineId,
                                   std::span<const uint8_t> ku) {
+    assertLibraryLocked();
     // Both key functions want room for their largest hash on entry.
     std::array<u_char, USM_PRIV_KU_LEN> kul{};
     size_t kulLength = kul.size();

@@ -11,7 +11,7 @@
 #include <vector>
 
 // `ku` localized with `engineId` by the rule of RFC 3414, with the hash of the authentication
-// protocol `hash`. Empty when the library refuses it.
+// protocol `hash`. Empty when the library refuses it. Both under the library lock.
 std::vector<uint8_t> localizedKey(std::span<const oid> hash, std::span<const uint8_t> engineId,
                                   std::span<const uint8_t> ku);
 

@@ -1,8 +1,11 @@
 #include "snmp/render.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdint>
+
+#include "snmp/decimal.h"
 
 namespace {
 
@@ -17,9 +20,7 @@ bool isText(u_char byte) {
     return std::isprint(byte) != 0 || std::isspace(byte) != 0;
 }
 
-}  // namespace
-
-bool isPrintableText(const u_char* bytes, size_t length) {
+bool isAllText(const u_char* bytes, size_t length) {
     for (size_t i = 0; i < length; ++i) {
         if (!isText(bytes[i])) {
             return false;
@@ -28,10 +29,8 @@ bool isPrintableText(const u_char* bytes, size_t length) {
     return true;
 }
 
-namespace {
-
 std::string renderOctets(const u_char* bytes, size_t length) {
-    if (isPrintableText(bytes, length)) {
+    if (isAllText(bytes, length)) {
         return std::string(reinterpret_cast<const char*>(bytes), length);
     }
     static constexpr char hexDigits[] = "0123456789abcdef";
@@ -56,6 +55,11 @@ std::string renderIpAddress(const u_char* bytes, size_t length) {
 // The library stores every 32-bit type in a long; only the low 32 bits came off the wire.
 uint32_t low32(const netsnmp_variable_list& variable) {
     return static_cast<uint32_t>(*variable.val.integer);
+}
+
+// Each half came off the wire as 32 bits, stored in a long.
+uint64_t counter64Value(const counter64& value) {
+    return (static_cast<uint64_t>(value.high & 0xffffffffU) << 32) | (value.low & 0xffffffffU);
 }
 
 }  // namespace
@@ -85,6 +89,22 @@ std::string formatOid(const oid* subids, size_t count) {
     return text;
 }
 
+std::vector<oid> parseOid(std::string_view text) {
+    std::vector<oid> name;
+    for (size_t start = 0; start <= text.size();) {
+        const size_t dot = std::min(text.find('.', start), text.size());
+        oid subid = 0;
+        std::from_chars(text.data() + start, text.data() + dot, subid);
+        name.push_back(subid);
+        start = dot + 1;
+    }
+    return name;
+}
+
+std::strong_ordering compareOids(std::span<const oid> a, std::span<const oid> b) {
+    return std::lexicographical_compare_three_way(a.begin(), a.end(), b.begin(), b.end());
+}
+
 std::string renderValue(const netsnmp_variable_list& variable) {
     const bool hasValue = variable.val.integer != nullptr;
     switch (variable.type) {
@@ -95,15 +115,8 @@ std::string renderValue(const netsnmp_variable_list& variable) {
         case ASN_TIMETICKS:
         case ASN_UINTEGER:
             return hasValue ? decimal(low32(variable)) : "0";
-        case ASN_COUNTER64: {
-            if (variable.val.counter64 == nullptr) {
-                return "0";
-            }
-            const uint64_t value =
-                (static_cast<uint64_t>(variable.val.counter64->high & 0xffffffffU) << 32) |
-                (variable.val.counter64->low & 0xffffffffU);
-            return decimal(value);
-        }
+        case ASN_COUNTER64:
+            return hasValue ? decimal(counter64Value(*variable.val.counter64)) : "0";
         case ASN_OCTET_STR:
             return renderOctets(variable.val.string, variable.val_len);
         case ASN_OBJECT_ID:
@@ -112,5 +125,33 @@ std::string renderValue(const netsnmp_variable_list& variable) {
             return renderIpAddress(variable.val.string, variable.val_len);
         default:
             return "UNKNOWN";
+    }
+}
+
+uint64_t wholeNumberOf(const netsnmp_variable_list& variable) {
+    if (variable.val.integer == nullptr) {
+        return 0;
+    }
+    switch (variable.type) {
+        case ASN_INTEGER:
+        case ASN_COUNTER:
+        case ASN_GAUGE:
+        case ASN_TIMETICKS:
+        case ASN_UINTEGER:
+            return low32(variable);
+        case ASN_COUNTER64:
+            return counter64Value(*variable.val.counter64);
+        case ASN_OCTET_STR: {
+            if (!isAllText(variable.val.string, variable.val_len)) {
+                return 0;
+            }
+            size_t position = 0;
+            uint64_t value = 0;
+            readDecimal({reinterpret_cast<const char*>(variable.val.string), variable.val_len},
+                        position, value);
+            return value;
+        }
+        default:
+            return 0;
     }
 }

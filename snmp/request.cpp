@@ -1,66 +1,35 @@
 #include "snmp/request.h"
 
-#include "snmp/decimal.h"
+#include "snmp/library_lock.h"
 #include "snmp/render.h"
-#include "snmp/target.h"
+#include "snmp/session.h"
 
-namespace {
-
-uint32_t low32(const netsnmp_variable_list& variable) {
-    return variable.val.integer != nullptr ? static_cast<uint32_t>(*variable.val.integer) : 0;
-}
-
-BindingValue valueOf(const netsnmp_variable_list& variable) {
-    BindingValue value{variable.type, 0, 0};
-    switch (variable.type) {
-        case ASN_INTEGER:
-        case ASN_COUNTER:
-        case ASN_GAUGE:
-        case ASN_TIMETICKS:
-        case ASN_UINTEGER:
-            value.number = low32(variable);
-            value.whole = value.number;
-            break;
-        case ASN_COUNTER64:
-            if (variable.val.counter64 != nullptr) {
-                value.number = static_cast<uint32_t>(variable.val.counter64->low);
-                value.whole =
-                    (static_cast<uint64_t>(variable.val.counter64->high & 0xffffffffU) << 32) |
-                    value.number;
-            }
-            break;
-        case ASN_OCTET_STR:
-            if (isPrintableText(variable.val.string, variable.val_len)) {
-                value.number = decimalToUnsigned(std::string_view(
-                    reinterpret_cast<const char*>(variable.val.string), variable.val_len));
-                value.whole = value.number;
-            }
-            break;
-        default:
-            break;
-    }
-    return value;
-}
-
-}  // namespace
-
-ResponseBinding::ResponseBinding(const netsnmp_variable_list* variable)
-    : variable_(variable), value_(valueOf(*variable)) {}
-
-std::span<const oid> ResponseBinding::name() const {
-    if (variable_ != nullptr) {
-        return {variable_->name, variable_->name_length};
-    }
-    return name_;
-}
+ResponseBinding::ResponseBinding(std::span<const oid> name, u_char type, uint64_t wholeNumber,
+                                 std::string_view valueText)
+    : variable_(nullptr),
+      keptName_(name.begin(), name.end()),
+      keptNumber_(wholeNumber),
+      keptType_(type),
+      cachedValueText_(valueText) {}
 
 ResponseBinding& ResponseBinding::invalid() {
     static ResponseBinding binding = [] {
-        ResponseBinding invalid(std::span<const oid>(), BindingValue{}, "INVALID");
+        ResponseBinding invalid({}, ASN_NULL, 0, "INVALID");
         invalid.cachedOidText_ = "INVALID";
         return invalid;
     }();
     return binding;
+}
+
+std::span<const oid> ResponseBinding::name() const {
+    if (variable_ == nullptr) {
+        return keptName_;
+    }
+    return {variable_->name, variable_->name_length};
+}
+
+uint64_t ResponseBinding::wholeNumber() const {
+    return variable_ != nullptr ? wholeNumberOf(*variable_) : keptNumber_;
 }
 
 const std::string& ResponseBinding::oidText() {
@@ -90,6 +59,7 @@ SnmpResponse::SnmpResponse(netsnmp_pdu* pdu) : pdu_(pdu) {
 }
 
 SnmpResponse::~SnmpResponse() {
+    LibraryLock lock;
     snmp_free_pdu(pdu_);
 }
 
@@ -105,11 +75,15 @@ ResponseBinding& SnmpResponse::binding(int32_t index) {
     return bindings_[static_cast<size_t>(index - 1)];
 }
 
-SnmpRequest::SnmpRequest(SnmpTarget& target, uint32_t requestId, int command)
-    : pdu_(snmp_pdu_create(command)), target_(target) {
+SnmpRequest::SnmpRequest(SnmpSession& session, netsnmp_pdu* pdu) : pdu_(pdu), session_(session) {}
+
+SnmpRequest::SnmpRequest(SnmpSession& session, uint32_t requestId, int command)
+    : session_(session) {
+    LibraryLock lock(session_.complaints());
+    pdu_ = snmp_pdu_create(command);
     pdu_->reqid = static_cast<long>(requestId);
-    if (target_.settings().versionCode < 2) {
-        const std::string& community = target_.settings().communityString;
+    if (session_.settings().version != SnmpVersion::v3) {
+        const std::string& community = session_.settings().community;
         SNMP_FREE(pdu_->community);
         pdu_->community = reinterpret_cast<u_char*>(netsnmp_strdup_and_null(
             reinterpret_cast<const u_char*>(community.data()), community.size()));
@@ -117,39 +91,27 @@ SnmpRequest::SnmpRequest(SnmpTarget& target, uint32_t requestId, int command)
     }
 }
 
+std::unique_ptr<SnmpRequest> SnmpRequest::engineIdProbe(SnmpSession& session) {
+    LibraryLock lock(session.complaints());
+    netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GET);
+    pdu->version = SNMP_VERSION_3;
+    // An empty name of our own, or the library would take the session's user.
+    pdu->securityName = strdup("");
+    pdu->securityNameLen = 0;
+    pdu->securityLevel = SNMP_SEC_LEVEL_NOAUTH;
+    pdu->securityModel = SNMP_SEC_MODEL_USM;
+    return std::unique_ptr<SnmpRequest>(new SnmpRequest(session, pdu));
+}
+
 SnmpRequest::~SnmpRequest() {
     if (!sent_) {
+        LibraryLock lock(session_.complaints());
         snmp_free_pdu(pdu_);
     }
-}
-
-std::unique_ptr<SnmpResponse> SnmpRequest::send() {
-    sent_ = true;
-    if (target_.session() == nullptr) {
-        snmp_free_pdu(pdu_);
-        return nullptr;
-    }
-    netsnmp_pdu* reply = nullptr;
-    if (snmp_sess_synch_response(target_.session(), pdu_, &reply) != STAT_SUCCESS) {
-        // A report PDU (an SNMPv3 failure) can come back alongside the error status.
-        if (reply != nullptr) {
-            snmp_free_pdu(reply);
-        }
-        return nullptr;
-    }
-    return std::make_unique<SnmpResponse>(reply);
-}
-
-bool SnmpRequest::sendWithoutWaiting(snmp_callback callback, void* magic) {
-    if (target_.session() == nullptr) {
-        return false;
-    }
-    // snmp_sess_async_send frees the PDU once sent and leaves a refused one to the caller.
-    sent_ = snmp_sess_async_send(target_.session(), pdu_, callback, magic) != 0;
-    return sent_;
 }
 
 void SnmpRequest::addNullBinding(std::span<const oid> name) {
+    LibraryLock lock(session_.complaints());
     snmp_add_null_var(pdu_, name.data(), name.size());
 }
 
@@ -158,6 +120,12 @@ void SnmpRequest::setRepetitions(long maxRepetitions) {
     pdu_->max_repetitions = maxRepetitions;
 }
 
-std::unique_ptr<SnmpResponse> exchangeOne(SnmpTarget&, SnmpRequest& request, const StopCondition&) {
-    return request.send();
+bool SnmpRequest::sendWithoutWaiting(snmp_callback callback, void* magic) {
+    assertLibraryLocked();
+    if (session_.handle() == nullptr) {
+        return false;
+    }
+    // snmp_sess_async_send frees the PDU once sent and leaves a refused one to the caller.
+    sent_ = snmp_sess_async_send(session_.handle(), pdu_, callback, magic) != 0;
+    return sent_;
 }

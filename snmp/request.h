@@ -1,5 +1,6 @@
-// One GETBULK exchange on the target's session: the request, the response and its bindings
-// with their texts made on first use.
+// One request on a session, its response and the response's bindings: each binding's name as
+// sub-identifiers, its type and its value as a number, with the OID and value texts made on
+// first use.
 #pragma once
 
 #include <net-snmp/net-snmp-config.h>
@@ -13,57 +14,45 @@
 #include <string_view>
 #include <vector>
 
-#include "snmp/stop.h"
-
-class SnmpTarget;
-
-// A value as the collection reads numbers from it, made without rendering text.
-struct BindingValue {
-    u_char type = ASN_NULL;
-    uint32_t number = 0;  // see ResponseBinding::number()
-    uint64_t whole = 0;   // see ResponseBinding::wholeNumber()
-};
+class SnmpSession;
 
 class ResponseBinding {
   public:
-    explicit ResponseBinding(const netsnmp_variable_list* variable);
-    // A binding kept after its response is gone: its OID, its value as numbers and as text.
-    ResponseBinding(std::span<const oid> name, BindingValue value, std::string_view valueText)
-        : variable_(nullptr),
-          name_(name.begin(), name.end()),
-          cachedValueText_(valueText),
-          value_(value) {}
+    // A binding of a response, valid while the response is.
+    explicit ResponseBinding(const netsnmp_variable_list* variable) : variable_(variable) {}
+    // A binding kept after its response is gone.
+    ResponseBinding(std::span<const oid> name, u_char type, uint64_t wholeNumber,
+                    std::string_view valueText);
 
-    // The binding every out-of-range index gives: both texts read "INVALID".
+    // The binding every out-of-range index gives: both texts read "INVALID", no name, type
+    // ASN_NULL, numbers 0.
     static ResponseBinding& invalid();
+
+    std::span<const oid> name() const;
+    u_char type() const { return variable_ != nullptr ? variable_->type : keptType_; }
+    // The value as a number (see wholeNumberOf in snmp/render.h); number() is its low 32 bits,
+    // which for INTEGER is the two's complement and for an OCTET STRING the number its digits
+    // spell, modulo 2^32.
+    uint64_t wholeNumber() const;
+    uint32_t number() const { return static_cast<uint32_t>(wholeNumber()); }
 
     const std::string& oidText();
     const std::string& valueText();
-    std::span<const oid> name() const;
-    // The value's ASN.1 type (ASN_NULL for the invalid binding).
-    u_char type() const { return value_.type; }
-    // INTEGER: the low 32 bits as two's complement; Counter32, Gauge32, TimeTicks: the value;
-    // Counter64: its low 32 bits; an OCTET STRING of printable text: the number its leading
-    // decimal digits spell; anything else 0.
-    uint32_t number() const { return value_.number; }
-    // The same, but a Counter64 whole.
-    uint64_t wholeNumber() const { return value_.whole; }
-    const BindingValue& value() const { return value_; }
-    // Null for the invalid binding and for a kept one.
-    const netsnmp_variable_list* variable() const { return variable_; }
 
   private:
     const netsnmp_variable_list* variable_;
-    std::vector<oid> name_;  // a kept binding's OID
+    std::vector<oid> keptName_;
+    uint64_t keptNumber_ = 0;
+    u_char keptType_ = ASN_NULL;
     std::optional<std::string> cachedOidText_;
     std::optional<std::string> cachedValueText_;
-    BindingValue value_;
 };
 
 class SnmpResponse {
   public:
     // Takes ownership of a response PDU.
     explicit SnmpResponse(netsnmp_pdu* pdu);
+    // Frees the PDU, under the library lock.
     ~SnmpResponse();
     SnmpResponse(const SnmpResponse&) = delete;
     SnmpResponse& operator=(const SnmpResponse&) = delete;
@@ -83,30 +72,28 @@ class SnmpRequest {
   public:
     // A GETBULK PDU (or another command) with this request id, carrying the community for
     // SNMPv1 and SNMPv2c.
-    SnmpRequest(SnmpTarget& target, uint32_t requestId, int command = SNMP_MSG_GETBULK);
+    SnmpRequest(SnmpSession& session, uint32_t requestId, int command = SNMP_MSG_GETBULK);
+    // The request by which the USM learns an agent's engine ID (RFC 3414 4): a GET without
+    // bindings from the empty user name, noAuthNoPriv, answered by a Report that carries it.
+    static std::unique_ptr<SnmpRequest> engineIdProbe(SnmpSession& session);
     ~SnmpRequest();
     SnmpRequest(const SnmpRequest&) = delete;
     SnmpRequest& operator=(const SnmpRequest&) = delete;
 
-    netsnmp_pdu* pdu() { return pdu_; }
     void addNullBinding(std::span<const oid> name);
-    // GETBULK: every binding repeats, this many rows.
+    // GETBULK: no non-repeaters, this many rows.
     void setRepetitions(long maxRepetitions);
 
-    // Exchanges the PDU once; null on time-out, send or receive error, or without a session.
-    // The library owns the PDU from here on, whatever the outcome.
-    std::unique_ptr<SnmpResponse> send();
-
-    // Sends the PDU without waiting: the library calls `callback` with `magic` as the exchange
-    // goes on. False when the library would not send it; the PDU then stays ours.
+    // Sends the PDU without waiting, under the library lock: the library calls `callback` with
+    // `magic` as the exchange goes on. False when the library would not send it; the PDU then
+    // stays ours. The library owns it from a true return on.
     bool sendWithoutWaiting(snmp_callback callback, void* magic);
+    SnmpSession& session() const { return session_; }
 
   private:
+    SnmpRequest(SnmpSession& session, netsnmp_pdu* pdu);
+
     netsnmp_pdu* pdu_;
-    SnmpTarget& target_;
+    SnmpSession& session_;
     bool sent_ = false;
 };
-
-// One exchange, waiting as the stop condition allows. Null when it failed or was stopped.
-std::unique_ptr<SnmpResponse> exchangeOne(SnmpTarget& target, SnmpRequest& request,
-                                          const StopCondition& stop);

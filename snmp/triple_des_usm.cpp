@@ -11,6 +11,7 @@
 #include <net-snmp/library/lcd_time.h>
 
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <optional>
 #include <random>
@@ -18,8 +19,10 @@
 #include <string>
 #include <vector>
 
+#include "snmp/library_lock.h"
 #include "snmp/privacy_key.h"
-#include "snmp/privacy_protocols.h"
+#include "snmp/protocols.h"
+#include "snmp/session_user.h"
 #include "snmp/triple_des.h"
 
 namespace {
@@ -56,6 +59,7 @@ oid* protocolCopy(oid*& field, size_t& fieldLength, const oid* protocol, size_t 
 // rules of the ciphers it knows and fails on any other. This makes it under the same
 // conditions, with the 3DES key.
 int createTripleDesUser(netsnmp_session& session) {
+    assertLibraryLocked();
     if ((session.flags & SNMP_FLAGS_USER_CREATED) != 0 ||
         session.securityModel != SNMP_SEC_MODEL_USM || session.version != SNMP_VERSION_3 ||
         session.securityNameLen == 0 || session.securityEngineIDLen == 0) {
@@ -63,9 +67,6 @@ int createTripleDesUser(netsnmp_session& session) {
     }
     session.flags |= SNMP_FLAGS_USER_CREATED;
     const std::span<const uint8_t> engineId(session.securityEngineID, session.securityEngineIDLen);
-    if (usm_get_user(engineId.data(), engineId.size(), session.securityName) != nullptr) {
-        return SNMPERR_SUCCESS;  // made earlier, keys and all
-    }
     const std::span<const oid> hash(session.securityAuthProto, session.securityAuthProtoLen);
     const std::vector<uint8_t> authKey =
         localizedKey(hash, engineId, {session.securityAuthKey, session.securityAuthKeyLen});
@@ -99,10 +100,11 @@ int createTripleDesUser(netsnmp_session& session) {
 }
 
 int createUser(session_list* sessions, netsnmp_session* session) {
-    if (!isTripleDes(session->securityPrivProto, session->securityPrivProtoLen)) {
-        return libraryUsm.post_probe_engineid(sessions, session);
-    }
-    return createTripleDesUser(*session);
+    return replaceSessionUser(*session, [&] {
+        return isTripleDes(session->securityPrivProto, session->securityPrivProtoLen)
+                   ? createTripleDesUser(*session)
+                   : libraryUsm.post_probe_engineid(sessions, session);
+    });
 }
 
 // --- Outgoing messages ---
@@ -116,13 +118,20 @@ usmUser* tripleDesSender(const snmp_secmod_outgoing_params& params) {
                          std::string(params.secName, params.secNameLen));
 }
 
-// The local engine boots, then a counter that starts at random and grows by one per message,
-// each in network order: RFC 3414's DES salt, which 3DES keeps.
-std::array<uint8_t, tripleDesSaltLength> nextSalt() {
-    static uint32_t counter = std::random_device{}();
-    const uint32_t words[] = {htonl(snmpv3_local_snmpEngineBoots()), htonl(counter++)};
-    std::array<uint8_t, tripleDesSaltLength> salt;
-    std::memcpy(salt.data(), words, salt.size());
+// A counter over the whole salt, in network order, that starts at random and grows by one per
+// message of any run. RFC 3414's DES salt puts the engine boots in the first half, but the agent
+// only uses the salt to form the IV, and what matters is that no IV comes twice under one key:
+// a 32-bit counter could wrap in a long-lived process.
+TripleDesSalt nextSalt() {
+    static std::atomic<uint64_t> counter = [] {
+        std::random_device random;
+        return uint64_t{random()} << 32 | random();
+    }();
+    const uint64_t value = counter.fetch_add(1, std::memory_order_relaxed);
+    TripleDesSalt salt;
+    for (size_t i = 0; i < salt.size(); ++i) {
+        salt[i] = static_cast<uint8_t>(value >> (8 * (salt.size() - 1 - i)));
+    }
     return salt;
 }
 
@@ -167,20 +176,16 @@ class ReverseBuilder {
     size_t* offset_;
 };
 
-// A whole authPriv message for a 3DES user (RFC 3412 6, RFC 3414 2.4 and 3.1.1), with the
-// encrypted scoped PDU and the salt, authenticated as the library authenticates its own.
-int encodeTripleDesMessage(const snmp_secmod_outgoing_params& params, const usmUser& user) {
-    const std::array<uint8_t, tripleDesSaltLength> salt = nextSalt();
+}  // namespace
+
+int encodeTripleDesMessage(const snmp_secmod_outgoing_params& params, const usmUser& user,
+                           const TripleDesSalt& salt, u_int boots, u_int time) {
+    assertLibraryLocked();
     const std::vector<uint8_t> ciphertext =
         encryptScopedPdu(privacyKey(user), salt, {params.scopedPdu, params.scopedPduLen});
     if (ciphertext.empty()) {
         return SNMPERR_USM_ENCRYPTIONERROR;
     }
-    // An engine not yet synchronised gives boots and time 0, as in the library: the agent's
-    // notInTimeWindow report then sets them and the library sends again.
-    u_int boots = 0;
-    u_int time = 0;
-    get_enginetime(user.engineID, user.engineIDLen, &boots, &time, FALSE);
     const size_t macLength =
         sc_get_auth_maclen(sc_get_authtype(user.authProtocol, user.authProtocolLen));
     const std::vector<uint8_t> zeroMac(macLength, 0);
@@ -223,19 +228,20 @@ int encodeTripleDesMessage(const snmp_secmod_outgoing_params& params, const usmU
     return SNMPERR_SUCCESS;
 }
 
-int encodeReverse(snmp_secmod_outgoing_params* params) {
-    const usmUser* user = tripleDesSender(*params);
-    return user != nullptr ? encodeTripleDesMessage(*params, *user)
-                           : libraryUsm.encode_reverse(params);
-}
+namespace {
 
-// Unused: installTripleDesPrivacy sends every message through the reverse encoder.
-int encodeForward(snmp_secmod_outgoing_params* params) {
-    if (tripleDesSender(*params) == nullptr) {
-        return libraryUsm.encode_forward(params);
+int encodeReverse(snmp_secmod_outgoing_params* params) {
+    assertLibraryLocked();
+    const usmUser* user = tripleDesSender(*params);
+    if (user == nullptr) {
+        return libraryUsm.encode_reverse(params);
     }
-    snmp_log(LOG_ERR, "3DES privacy needs the library's reverse encoder\n");
-    return SNMPERR_USM_ENCRYPTIONERROR;
+    // An engine not yet synchronised gives boots and time 0, as in the library: the agent's
+    // notInTimeWindow report then sets them and the library sends again.
+    u_int boots = 0;
+    u_int time = 0;
+    get_enginetime(user->engineID, user->engineIDLen, &boots, &time, FALSE);
+    return encodeTripleDesMessage(*params, *user, nextSalt(), boots, time);
 }
 
 // --- Incoming messages ---
@@ -304,34 +310,50 @@ std::optional<EncryptedMessage> tripleDesMessage(const snmp_secmod_incoming_para
     return EncryptedMessage{user, *salt, *encryptedPdu};
 }
 
-// The library parses the message and checks the user, the level, the MAC and the time window
-// as for authNoPriv; the plaintext then goes where the library would have put its own.
-int decode(snmp_secmod_incoming_params* params) {
-    const std::optional<EncryptedMessage> message = tripleDesMessage(*params);
+}  // namespace
+
+int decryptTripleDesMessage(const snmp_secmod_incoming_params& params, u_char* buffer,
+                            size_t room) {
+    assertLibraryLocked();
+    const std::optional<EncryptedMessage> message = tripleDesMessage(params);
     if (!message) {
-        return libraryUsm.decode(params);
-    }
-    u_char* plaintextBuffer = *params->scopedPdu;
-    const size_t room = *params->scopedPduLen;
-    snmp_secmod_incoming_params authenticatedOnly = *params;
-    authenticatedOnly.secLevel = SNMP_SEC_LEVEL_AUTHNOPRIV;
-    if (const int status = libraryUsm.decode(&authenticatedOnly); status != SNMPERR_SUCCESS) {
-        return status;
+        return SNMPERR_USM_DECRYPTIONERROR;
     }
     const std::vector<uint8_t> plaintext =
         decryptScopedPdu(privacyKey(*message->user), message->salt, message->ciphertext);
     if (plaintext.empty() || plaintext.size() > room) {
         return SNMPERR_USM_DECRYPTIONERROR;
     }
-    std::memcpy(plaintextBuffer, plaintext.data(), plaintext.size());
-    *params->scopedPdu = plaintextBuffer;
-    *params->scopedPduLen = plaintext.size();
+    std::memcpy(buffer, plaintext.data(), plaintext.size());
+    *params.scopedPdu = buffer;
+    *params.scopedPduLen = plaintext.size();
     return SNMPERR_SUCCESS;
+}
+
+namespace {
+
+// The library parses the message and checks the user, the level, the MAC and the time window
+// as for authNoPriv; the plaintext then goes where the library would have put its own.
+int decode(snmp_secmod_incoming_params* params) {
+    assertLibraryLocked();
+    if (!tripleDesMessage(*params)) {
+        return libraryUsm.decode(params);
+    }
+    // The library points these at the message as it decodes.
+    u_char* buffer = *params->scopedPdu;
+    const size_t room = *params->scopedPduLen;
+    snmp_secmod_incoming_params authenticatedOnly = *params;
+    authenticatedOnly.secLevel = SNMP_SEC_LEVEL_AUTHNOPRIV;
+    if (const int status = libraryUsm.decode(&authenticatedOnly); status != SNMPERR_SUCCESS) {
+        return status;
+    }
+    return decryptTripleDesMessage(*params, buffer, room);
 }
 
 }  // namespace
 
 void installTripleDesPrivacy() {
+    assertLibraryLocked();
     snmp_secmod_def* usm = find_sec_mod(USM_SEC_MODEL_NUMBER);
     if (usm == nullptr || usm->decode == decode) {
         return;
@@ -341,9 +363,7 @@ void installTripleDesPrivacy() {
     libraryUsm = *usm;
     usm->post_probe_engineid = createUser;
     usm->encode_reverse = encodeReverse;
-    usm->encode_forward = encodeForward;
     usm->decode = decode;
-    // The configuration that init_snmp has read may ask for the forward encoder; that one
-    // has no 3DES, and the library's own authPriv messages fail with it as well.
+    // 3DES messages are built by the reverse encoder only.
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_REVERSE_ENCODE, 1);
 }

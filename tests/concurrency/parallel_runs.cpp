@@ -1,7 +1,7 @@
 // Runs in one process, side by side: each router once alone, then eight runs at once across
 // them, each of which must give the JSON document its router gave alone.
 // Usage: parallel_runs ADDRESS VERSION [USER AUTH PRIV PRIVPROTOCOL]... one router per argument
-// group, separated by "--"; VERSION is 2c or 3.
+// group, separated by "--"; VERSION is 2c or 3; PRIVPROTOCOL 3DES, AES or AES256 (with SHA-1).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -14,7 +14,7 @@
 
 namespace {
 
-std::string jsonOf(const SnmpTargetSettings& settings) {
+std::string jsonOf(const SnmpSettings& settings) {
     RunContext context;
     const RunResult result = collectForDocuments(context, settings, {true, false});
     char* text = nullptr;
@@ -27,28 +27,30 @@ std::string jsonOf(const SnmpTargetSettings& settings) {
     return json;
 }
 
-SnmpTargetSettings routerFrom(const std::vector<std::string>& words) {
-    SnmpTargetSettings settings;
+SnmpSettings routerFrom(const std::vector<std::string>& words) {
+    SnmpSettings settings;
     settings.agentName = settings.agentAddress = words.at(0);
     settings.port = 161;
     if (words.at(1) == "2c") {
-        settings.versionCode = 1;
-        settings.communityString = "public";
+        settings.version = SnmpVersion::v2c;
+        settings.community = "public";
         return settings;
     }
-    settings.versionCode = 2;
+    settings.version = SnmpVersion::v3;
     settings.userName = words.at(2);
-    settings.authPassword = words.at(3);
-    settings.privPassword = words.at(4);
-    settings.authProtocol = 2;  // SHA-1
-    settings.privProtocol = std::stoi(words.at(5));
+    settings.authPassPhrase = words.at(3);
+    settings.privPassPhrase = words.at(4);
+    settings.authProtocol = AuthProtocol::sha1;
+    settings.privProtocol = words.at(5) == "3DES"  ? PrivProtocol::tripleDes
+                            : words.at(5) == "AES" ? PrivProtocol::aes128
+                                                   : PrivProtocol::aes256Router;
     return settings;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<SnmpTargetSettings> routers;
+    std::vector<SnmpSettings> routers;
     std::vector<std::string> words;
     for (int i = 1; i <= argc; ++i) {
         if (i == argc || std::string(argv[i]) == "--") {
@@ -60,7 +62,7 @@ int main(int argc, char** argv) {
     }
     SnmpLibrary library;
     std::vector<std::string> alone;
-    for (const SnmpTargetSettings& router : routers) {
+    for (const SnmpSettings& router : routers) {
         alone.push_back(jsonOf(router));
     }
     constexpr size_t runs = 8;

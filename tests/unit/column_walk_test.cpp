@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "collect/fast_walk.h"
-#include "snmp/target.h"
+#include "snmp/session.h"
 
 namespace {
 
@@ -23,6 +23,7 @@ Binding cell(oid column, oid row) {
 }
 
 std::unique_ptr<SnmpResponse> response(const std::vector<Binding>& bindings, long status = 0) {
+    const LibraryLock lock;
     netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_RESPONSE);
     pdu->errstat = status;
     const long value = 7;
@@ -81,7 +82,7 @@ TEST(ColumnWalk, EndsWhereTheAgentGoesWrong) {
 
 TEST(RangeWalk, HandsOverAtTheBoundAndCancelsLaterRangesWhenShort) {
     RunContext context;
-    SnmpTarget target;
+    SnmpSession target;
     RangeWalk first(servicePolicyWalk, std::nullopt, 226);
     RangeWalk second(servicePolicyWalk, 226, 300);
     first.setNextRange(&second);
@@ -98,15 +99,6 @@ TEST(RangeWalk, HandsOverAtTheBoundAndCancelsLaterRangesWhenShort) {
     EXPECT_FALSE(shortFirst.take(response(rows({225, 224})), context, target));
     EXPECT_EQ(RangeWalk::End::table, shortFirst.end());
     EXPECT_EQ(RangeWalk::End::cancelled, later.end());
-
-    // tooBig halves the rows a request asks for, until one row a request still fails.
-    RangeWalk halving(servicePolicyWalk);
-    for (long expected : {long{20}, long{10}, long{5}}) {
-        SnmpRequest request(target, 1);
-        halving.fillRequest(request);
-        EXPECT_EQ(expected, request.pdu()->max_repetitions);
-        EXPECT_TRUE(halving.take(response({}, 1), context, target));
-    }
 }
 
 TEST(ColumnWalk, ARunThatMustStopSendsNothingMoreAndSaysWhy) {
@@ -114,7 +106,7 @@ TEST(ColumnWalk, ARunThatMustStopSendsNothingMoreAndSaysWhy) {
     for (const StopCondition& stop : {StopCondition{std::chrono::steady_clock::now(), nullptr},
                                       StopCondition{{}, &cancelled}}) {
         RunContext context({}, stop);
-        SnmpTarget target;
+        SnmpSession target;
         const WalkOutcome outcome =
             walkColumns(context, target, servicePolicyWalk, [](Row) { FAIL(); });
         EXPECT_EQ(0U, context.requests());

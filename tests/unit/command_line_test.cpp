@@ -14,16 +14,17 @@ using Entries = std::vector<const char*>;
 // The settings as "address:port vVERSION c= u= a= p= AUTH/PRIV dDEBUG hcHC", or "usage".
 std::string settingsOf(Entries entries) {
     entries.insert(entries.begin(), "galvetrin");
-    SnmpTargetSettings s;
+    SnmpSettings s;
     RunOptions o;
     if (!readCommandLine(static_cast<int>(entries.size()), entries.data(), s, o)) {
         return "usage";
     }
     std::ostringstream out;
     out << s.agentName << (s.agentAddress == s.agentName ? ":" : "?") << s.port << " v"
-        << s.versionCode << " c=" << s.communityString << " u=" << s.userName
-        << " a=" << s.authPassword << " p=" << s.privPassword << " " << s.authProtocol << "/"
-        << s.privProtocol << " d" << o.debug << " hc" << o.highCapacity;
+        << static_cast<int>(s.version) << " c=" << s.community << " u=" << s.userName
+        << " a=" << s.authPassPhrase << " p=" << s.privPassPhrase << " "
+        << static_cast<int>(s.authProtocol) << "/" << static_cast<int>(s.privProtocol) << " d"
+        << o.debug << " hc" << o.highCapacity;
     return out.str();
 }
 
@@ -33,9 +34,9 @@ TEST(CommandLine, SettingsOrUsage) {
         {{"192.0.2.1", "-v2c", "-c", "public"}, "192.0.2.1:161 v1 c=public u= a= p= 0/0 d0 hc0"},
         {{"a", "-d"}, "a:161 v0 c= u= a= p= 0/0 d1 hc0"},
         {{"a", "-V2C", "-AES256", "-Md5", "-USER", "Admin", "-D", "-HC"},
-         "a:161 v1 c= u=Admin a= p= 1/5 d1 hc1"},
+         "a:161 v1 c= u=Admin a= p= 1/7 d1 hc1"},
         {{"a", "-v3", "-user", "u", "-auth", "ap", "-priv", "pp", "-sha1", "-des"},
-         "a:161 v2 c= u=u a=ap p=pp 2/1 d0 hc0"},
+         "a:161 v3 c= u=u a=ap p=pp 2/1 d0 hc0"},
         {{"a", "-des3"}, "a:161 v0 c= u= a= p= 0/3 d0 hc0"},
         {{"a", "-aes192", "-3DES"}, "a:161 v0 c= u= a= p= 0/3 d0 hc0"},
         // A value is taken as it is, whatever option it looks like; the last of a kind wins.

@@ -15,9 +15,15 @@ TEST(Decimal, KeepsTheLow32Bits) {
         {"-123456789012345678901234567890", 2982212910U}};
     // clang-format on
     for (const auto& [text, expected] : cases) {
-        EXPECT_EQ(decimalToUnsigned(text), expected) << testing::PrintToString(text);
+        size_t position = 0;
+        uint64_t value = 0;
+        readDecimal(text, position, value);
+        EXPECT_EQ(static_cast<uint32_t>(value), expected) << testing::PrintToString(text);
     }
-    EXPECT_EQ(decimalToUnsigned64("18446744073709551615"), 18446744073709551615ULL);
+    size_t position = 0;
+    uint64_t value = 0;
+    EXPECT_TRUE(readDecimal("18446744073709551615", position, value));
+    EXPECT_EQ(value, 18446744073709551615ULL);
 }
 
 }  // namespace
