@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "report/action_metrics.h"
 #include "report/counter_fields.h"
 #include "report/qos_tree.h"
 
@@ -14,49 +15,77 @@ namespace {
 
 using Labels = std::vector<prometheus::ClientMetric::Label>;
 
+using Policies = std::map<uint32_t, const ServicePolicy*>;
+
 // Every class with counters, labelled once: each metric family reuses the same labels.
 struct ClassSeries {
     std::vector<prometheus::ClientMetric> metrics;
     std::vector<const ClassCounters*> counters;
 };
 
+// Every action in a class, with its class's labels and its own index.
+struct ActionSeriesLabels {
+    const QosObjectRecord* action;
+    Labels labels;
+};
+
 std::string text(std::optional<std::string_view> name, uint32_t number) {
     return name ? std::string(*name) : std::to_string(number);
 }
 
-// The labels of every class that has counters, in tree order.
-ClassSeries classSeries(const QosObjectTable& table, const RunResult& run) {
-    std::map<uint32_t, const ServicePolicy*> policies;
+Labels classLabels(const QosObjectTable& table, const Policies& policies,
+                   std::span<const uint32_t> ancestors, uint32_t index) {
+    const QosObjectRecord& record = table.record(index);
+    const auto attached = policies.find(record.policyIndex);
+    const ServicePolicy* policy = attached != policies.end() ? attached->second : nullptr;
+    const std::string ifIndex = policy ? std::to_string(policy->ifIndex) : "";
+    TreePlace place = placeOf(table, ancestors, index);
+    return {{"interface", policy ? policy->interfaceName.value_or(ifIndex) : ""},
+            {"if_index", ifIndex},
+            {"direction", policy ? text(directionName(policy->direction), policy->direction) : ""},
+            {"policy", std::move(place.policy)},
+            {"class", record.name},
+            {"path", std::move(place.path)},
+            {"policy_index", std::to_string(record.policyIndex)},
+            {"object_index", std::to_string(record.objectIndex)}};
+}
+
+bool isAction(uint32_t objectType) {
+    return objectType >= queueingType && objectType <= setType;
+}
+
+// The labels of every class that has counters and of every action under a class, in tree
+// order.
+void labelTree(const RunResult& run, ClassSeries& classes,
+               std::vector<ActionSeriesLabels>& actions) {
+    const QosObjectTable& table = run.table;
+    Policies policies;
     for (const ServicePolicy& policy : run.servicePolicies) {
         policies.try_emplace(policy.policyIndex, &policy);
     }
-    ClassSeries series;
     visitTree(
         table,
         [&](uint32_t index, std::span<const uint32_t> ancestors) {
             const QosObjectRecord& record = table.record(index);
-            if (record.objectType != classMapType || !record.counters.any()) {
+            if (record.objectType == classMapType && record.counters.any()) {
+                classes.metrics.emplace_back().label =
+                    classLabels(table, policies, ancestors, index);
+                classes.counters.push_back(&record.counters);
+            }
+            if (!isAction(record.objectType)) {
                 return;
             }
-            const auto attached = policies.find(record.policyIndex);
-            const ServicePolicy* policy = attached != policies.end() ? attached->second : nullptr;
-            const std::string ifIndex = policy ? std::to_string(policy->ifIndex) : "";
-            TreePlace place = placeOf(table, ancestors, index);
-            prometheus::ClientMetric& metric = series.metrics.emplace_back();
-            metric.label = {
-                {"interface", policy ? policy->interfaceName.value_or(ifIndex) : ""},
-                {"if_index", ifIndex},
-                {"direction",
-                 policy ? text(directionName(policy->direction), policy->direction) : ""},
-                {"policy", std::move(place.policy)},
-                {"class", record.name},
-                {"path", std::move(place.path)},
-                {"policy_index", std::to_string(record.policyIndex)},
-                {"object_index", std::to_string(record.objectIndex)}};
-            series.counters.push_back(&record.counters);
+            // The class the action belongs to: its parent, on any router we know.
+            for (size_t k = ancestors.size(); k-- > 0;) {
+                if (table.record(ancestors[k]).objectType == classMapType) {
+                    Labels labels = classLabels(table, policies, ancestors.first(k), ancestors[k]);
+                    labels.push_back({"action_index", std::to_string(record.objectIndex)});
+                    actions.push_back({&record, std::move(labels)});
+                    return;
+                }
+            }
         },
         [](uint32_t) {});
-    return series;
 }
 
 void write(const prometheus::MetricFamily& family, FILE* out) {
@@ -73,10 +102,89 @@ prometheus::ClientMetric gauge(Labels labels, double value) {
     return metric;
 }
 
+size_t fieldIndex(const FieldTable& table, std::string_view key) {
+    size_t f = 0;
+    while (f < table.fields.size() && table.fields[f].key != key) {
+        ++f;
+    }
+    return f;
+}
+
+void setValue(prometheus::ClientMetric& metric, prometheus::MetricType type, uint64_t value) {
+    (type == prometheus::MetricType::Counter ? metric.counter.value : metric.gauge.value) =
+        static_cast<double>(value);
+}
+
+// One family's series: a series for each field of the family that an action's row gave.
+void writeActionFamily(const ActionMetric& family, const RunResult& run,
+                       const std::vector<ActionSeriesLabels>& actions, FILE* out) {
+    const ActionTable& table = actionTables()[family.table];
+    std::vector<ActionSeries> fields(family.series.begin(), family.series.end());
+    if (fields.empty()) {
+        fields.push_back({family.key, {}});
+    }
+    std::vector<size_t> positions;
+    for (const ActionSeries& field : fields) {
+        positions.push_back(fieldIndex(table.table, field.key));
+    }
+    prometheus::MetricFamily metrics{
+        std::string(family.name), std::string(family.help), family.type, {}};
+    const auto add = [&](const Labels& labels, std::string_view label, std::string labelValue,
+                         uint64_t value) {
+        prometheus::ClientMetric& metric = metrics.metric.emplace_back();
+        metric.label = labels;
+        if (!label.empty()) {
+            metric.label.push_back({std::string(label), std::move(labelValue)});
+        }
+        setValue(metric, family.type, value);
+    };
+    for (const ActionSeriesLabels& action : actions) {
+        const QosObjectRecord& record = *action.action;
+        if (record.objectType != table.objectType) {
+            continue;
+        }
+        if (family.key == derivedBandwidth) {
+            const auto bandwidth =
+                run.queueBandwidths.find(policyObjectKey(record.policyIndex, record.objectIndex));
+            if (bandwidth != run.queueBandwidths.end()) {
+                add(action.labels, {}, {}, bandwidth->second);
+            }
+            continue;
+        }
+        const auto [first, last] = actionRowsOf(run.actionRows, family.table, record);
+        for (auto row = first; row != last; ++row) {
+            for (size_t k = 0; k < fields.size(); ++k) {
+                const size_t f = positions[k];
+                if (f == table.table.fields.size() || !row->second.has(f)) {
+                    continue;
+                }
+                uint64_t value = row->second.value(f);
+                if (table.table.fields[f].kind == ValueKind::truth) {
+                    const std::optional<bool> truth = truthValue(value);
+                    if (!truth) {
+                        continue;
+                    }
+                    value = *truth ? 1 : 0;
+                }
+                // A per-value table's series are its values; the others', the field's name.
+                add(action.labels, family.label,
+                    family.series.empty() ? std::to_string(row->first.second)
+                                          : std::string(fields[k].labelValue),
+                    value);
+            }
+        }
+    }
+    if (!metrics.metric.empty()) {
+        write(metrics, out);
+    }
+}
+
 }  // namespace
 
 void writeMetricsDocument(const RunResult& run, FILE* out) {
-    ClassSeries series = classSeries(run.table, run);
+    ClassSeries series;
+    std::vector<ActionSeriesLabels> actions;
+    labelTree(run, series, actions);
     // One family at a time, the labelled series moved into it and back: a large router has
     // hundreds of thousands of series.
     for (const CounterField& field : counterFields) {
@@ -101,6 +209,10 @@ void writeMetricsDocument(const RunResult& run, FILE* out) {
         for (size_t k = 0; k < taken.size(); ++k) {
             series.metrics[taken[k]] = std::move(family.metric[k]);
         }
+    }
+
+    for (const ActionMetric& family : actionMetrics) {
+        writeActionFamily(family, run, actions, out);
     }
 
     prometheus::MetricFamily stages{"galvetrin_stage_success",
