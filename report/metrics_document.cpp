@@ -9,6 +9,7 @@
 
 #include "report/action_metrics.h"
 #include "report/counter_fields.h"
+#include "report/exposition_text.h"
 #include "report/qos_tree.h"
 
 namespace {
@@ -26,7 +27,7 @@ struct ClassSeries {
 // Every action in a class, with its class's labels and its own index.
 struct ActionSeriesLabels {
     const QosObjectRecord* action;
-    Labels labels;
+    std::string labels;
 };
 
 std::string text(std::optional<std::string_view> name, uint32_t number) {
@@ -78,9 +79,13 @@ void labelTree(const RunResult& run, ClassSeries& classes,
             // The class the action belongs to: its parent, on any router we know.
             for (size_t k = ancestors.size(); k-- > 0;) {
                 if (table.record(ancestors[k]).objectType == classMapType) {
-                    Labels labels = classLabels(table, policies, ancestors.first(k), ancestors[k]);
-                    labels.push_back({"action_index", std::to_string(record.objectIndex)});
-                    actions.push_back({&record, std::move(labels)});
+                    LabelPairs labels;
+                    for (prometheus::ClientMetric::Label& label :
+                         classLabels(table, policies, ancestors.first(k), ancestors[k])) {
+                        labels.emplace_back(std::move(label.name), std::move(label.value));
+                    }
+                    labels.emplace_back("action_index", std::to_string(record.objectIndex));
+                    actions.push_back({&record, labelText(labels)});
                     return;
                 }
             }
@@ -110,11 +115,6 @@ size_t fieldIndex(const FieldTable& table, std::string_view key) {
     return f;
 }
 
-void setValue(prometheus::ClientMetric& metric, prometheus::MetricType type, uint64_t value) {
-    (type == prometheus::MetricType::Counter ? metric.counter.value : metric.gauge.value) =
-        static_cast<double>(value);
-}
-
 // One family's series: a series for each field of the family that an action's row gave.
 void writeActionFamily(const ActionMetric& family, const RunResult& run,
                        const std::vector<ActionSeriesLabels>& actions, FILE* out) {
@@ -127,17 +127,8 @@ void writeActionFamily(const ActionMetric& family, const RunResult& run,
     for (const ActionSeries& field : fields) {
         positions.push_back(fieldIndex(table.table, field.key));
     }
-    prometheus::MetricFamily metrics{
-        std::string(family.name), std::string(family.help), family.type, {}};
-    const auto add = [&](const Labels& labels, std::string_view label, std::string labelValue,
-                         uint64_t value) {
-        prometheus::ClientMetric& metric = metrics.metric.emplace_back();
-        metric.label = labels;
-        if (!label.empty()) {
-            metric.label.push_back({std::string(label), std::move(labelValue)});
-        }
-        setValue(metric, family.type, value);
-    };
+    ExpositionFamily metrics(family.name, family.help,
+                             family.type == prometheus::MetricType::Counter ? "counter" : "gauge");
     for (const ActionSeriesLabels& action : actions) {
         const QosObjectRecord& record = *action.action;
         if (record.objectType != table.objectType) {
@@ -147,7 +138,7 @@ void writeActionFamily(const ActionMetric& family, const RunResult& run,
             const auto bandwidth =
                 run.queueBandwidths.find(policyObjectKey(record.policyIndex, record.objectIndex));
             if (bandwidth != run.queueBandwidths.end()) {
-                add(action.labels, {}, {}, bandwidth->second);
+                metrics.add(action.labels, {}, {}, static_cast<double>(bandwidth->second));
             }
             continue;
         }
@@ -167,16 +158,14 @@ void writeActionFamily(const ActionMetric& family, const RunResult& run,
                     value = *truth ? 1 : 0;
                 }
                 // A per-value table's series are its values; the others', the field's name.
-                add(action.labels, family.label,
-                    family.series.empty() ? std::to_string(row->first.second)
-                                          : std::string(fields[k].labelValue),
-                    value);
+                metrics.add(action.labels, family.label,
+                            family.series.empty() ? std::to_string(row->first.second)
+                                                  : std::string(fields[k].labelValue),
+                            static_cast<double>(value));
             }
         }
     }
-    if (!metrics.metric.empty()) {
-        write(metrics, out);
-    }
+    metrics.write(out);
 }
 
 }  // namespace
