@@ -3,8 +3,9 @@
 
 For each size: the default run, -json and -metrics through the counting proxy of measure.py,
 with requests, wall time, CPU and peak RSS of each, and the requests the document runs add
-against what walking the extra columns needs (each extra counter column at 8 rows per request,
-the interface-type column, and the interface names by GET, 8 per request).
+against what walking the extra columns needs (each class counter column and each column of the
+action types present at 8 rows per request, the interface names and speeds by GET, 8 per
+request). Then the requests a -json run makes to the tables of action types a router lacks.
 """
 
 import collections
