@@ -1,14 +1,15 @@
 // The object table, both listings and both documents on 100,000 records shaped like a provider
-// edge router: appending, the three lookups the stages and the report use, and each listing
-// and document printed to /dev/null.
+// edge router, 42% of them actions with their configuration and counters: appending, the three
+// lookups the stages and the report use, and each listing and document printed to /dev/null.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "collect/action_tables.h"
 #include "collect/object_table.h"
-#include "collect/run_record.h"
+#include "collect/run_result.h"
 #include "report/json_document.h"
 #include "report/listing.h"
 #include "report/metrics_document.h"
@@ -88,7 +89,8 @@ const Router& router() {
 void appendAll(QosObjectTable& table) {
     table.clearTable();
     for (const Object& o : router().objects) {
-        table.appendObject(o.policyIndex, o.objectIndex, o.configIndex, o.objectType, o.parentObject);
+        table.appendObject(o.policyIndex, o.objectIndex, o.configIndex, o.objectType,
+                           o.parentObject);
     }
 }
 
@@ -120,16 +122,71 @@ void countAll(QosObjectTable& table) {
     }
 }
 
-QosObjectTable& filledTable() {
-    static QosObjectTable table;
+// What the action stages give: every field of each action type's tables, a configuration per
+// configuration index, counters per action, three values per WRED action.
+void fillActions(RunResult& run) {
+    const std::span<const ActionTable> tables = actionTables();
+    run.actionRows.resize(tables.size());
+    for (uint32_t r = 0; r < run.table.recordCount(); ++r) {
+        const QosObjectRecord& action = run.table.record(r);
+        for (size_t t = 0; t < tables.size(); ++t) {
+            if (tables[t].objectType != action.objectType) {
+                continue;
+            }
+            const bool byConfig = tables[t].stage == ActionStage::configs;
+            const uint64_t index = byConfig
+                                       ? action.configIndex
+                                       : policyObjectKey(action.policyIndex, action.objectIndex);
+            for (uint32_t value : tables[t].listKey.empty() ? std::vector<uint32_t>{0}
+                                                            : std::vector<uint32_t>{10, 12, 14}) {
+                FieldValues& fields = run.actionRows[t][{index, value}];
+                for (size_t f = 0; f < tables[t].table.fields.size(); ++f) {
+                    fields.set(f, tables[t].table.fields[f].kind == ValueKind::number
+                                      ? 5'000'000'000ULL + r * 7919ULL + f
+                                      : 1);
+                }
+            }
+        }
+        if (action.objectType == queueingType) {
+            run.queueBandwidths[policyObjectKey(action.policyIndex, action.objectIndex)] =
+                50'000'000;
+        }
+    }
+}
+
+// Every policy of the router attached to an interface of its own, every stage a success.
+void attachPolicies(RunResult& run) {
+    run.agent = "192.0.2.1";
+    for (const Object& o : router().objects) {
+        if (o.parentObject == 0) {
+            run.servicePolicies.push_back({o.policyIndex, 2, o.policyIndex / 16, 1,
+                                           "GigabitEthernet0/0/0." + std::to_string(o.policyIndex),
+                                           1'000'000'000});
+        }
+    }
+    for (const char* stage :
+         {"servicePolicies", "objects", "policyMapNames", "classMapNames", "matchStatements",
+          "classCounters", "interfaceNames", "actionConfigs", "actionCounters"}) {
+        run.stages.push_back({stage, ""});
+    }
+}
+
+RunResult& filledRun() {
+    static RunResult run;
     static const bool filled = [] {
-        appendAll(table);
-        nameAll(table);
-        countAll(table);
+        appendAll(run.table);
+        nameAll(run.table);
+        countAll(run.table);
+        fillActions(run);
+        attachPolicies(run);
         return true;
     }();
     (void)filled;
-    return table;
+    return run;
+}
+
+QosObjectTable& filledTable() {
+    return filledRun().table;
 }
 
 void BM_AppendObjects(benchmark::State& state) {
@@ -192,33 +249,12 @@ void BM_Listing(benchmark::State& state) {
 BENCHMARK(BM_Listing<printFlatListing>)->Name("BM_FlatListing")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Listing<printTreeListing>)->Name("BM_TreeListing")->Unit(benchmark::kMillisecond);
 
-// Every policy of the router attached to an interface of its own.
-const RunRecord& attachedPolicies() {
-    static const RunRecord run = [] {
-        RunRecord record;
-        record.agent = "192.0.2.1";
-        for (const Object& o : router().objects) {
-            if (o.parentObject == 0) {
-                record.servicePolicies.push_back(
-                    {o.policyIndex, 2, o.policyIndex / 16, 1,
-                     "GigabitEthernet0/0/0." + std::to_string(o.policyIndex)});
-            }
-        }
-        for (const char* stage : {"servicePolicies", "objects", "policyMapNames", "classMapNames",
-                                  "matchStatements", "classCounters", "interfaceNames"}) {
-            record.stages.push_back({stage, ""});
-        }
-        return record;
-    }();
-    return run;
-}
-
-template <void (*writeDocument)(const QosObjectTable&, const RunRecord&, FILE*)>
+template <void (*writeDocument)(const RunResult&, FILE*)>
 void BM_Document(benchmark::State& state) {
-    const QosObjectTable& table = filledTable();
+    const RunResult& run = filledRun();
     FILE* devNull = std::fopen("/dev/null", "w");
     for (auto _ : state) {
-        writeDocument(table, attachedPolicies(), devNull);
+        writeDocument(run, devNull);
         std::fflush(devNull);
     }
     std::fclose(devNull);

@@ -5,9 +5,11 @@ The router has many customer subinterfaces, each with an output policy (a shaper
 class-default carries a nested queueing policy) and, on every other one, an input policy
 (policing and marking). Policy maps, class maps and match statements come from a shared
 catalogue, as on a real router, so many objects share one configuration index; object
-indices are unique across the router. Every class has its two Counter32 statistics.
+indices are unique across the router. Every class has its two Counter32 statistics and the
+64-bit ones; every action its configuration and 64-bit statistics, as switches that give only
+the 64-bit columns have them. --action-types leaves out the actions of the other types.
 
-    make_router.py --objects 10000 --out router.snmprec
+    make_router.py --objects 10000 --out router.snmprec [--action-types 4,5,6,7,8]
 """
 
 import argparse
@@ -203,6 +205,46 @@ def counter32(rng):
     return packets, rng.choice((0, 0, 0, rng.randint(1, 100_000)))
 
 
+# The columns each action type's tables give, by table: configuration (one row per
+# configuration index; WRED's per value too) and statistics (one row per action; WRED's per
+# value too). Rates and counts are 64-bit, as Counter64.
+ACTION_CONFIGS = {POLICE: [(12, (1, 2, 3, 11, 12, 25, 26))],
+                  QUEUEING: [(9, (1, 2, 4, 9, 10, 12, 13))],
+                  TRAFFIC_SHAPING: [(13, (1, 2, 3, 6, 7, 11, 12, 13))],
+                  RANDOM_DETECT: [(10, (3, 4)), (11, (4, 6, 7, 10, 11))]}
+ACTION_STATS = {POLICE: (17, (3, 6, 7, 10, 13, 14, 17, 20, 21, 22, 23, 24)),
+                QUEUEING: (18, (1, 2, 5, 8, 9, 10, 11, 12)),
+                TRAFFIC_SHAPING: (19, (3, 6, 9, 12, 13, 14)),
+                RANDOM_DETECT: (20, (3, 6, 9, 12, 15, 18, 21, 24)),
+                SET: (24, (1,))}
+PER_VALUE = (11, 20)
+RED_VALUES = (10, 12, 14)
+SMALL_COLUMNS = {(9, 2), (9, 4), (9, 9), (12, 12), (13, 6), (13, 7), (10, 3), (10, 4),
+                 (11, 10), (11, 11), (19, 13)}  # codes and TruthValues
+
+
+def action_records(add, router, rng):
+    configs = set()
+    for policy, index, config_index, kind, _ in router.objects:
+        for table, columns in ACTION_CONFIGS.get(kind, ()) if config_index not in configs else ():
+            for value in RED_VALUES if table in PER_VALUE else (None,):
+                row = "%d" % config_index + ("" if value is None else ".%d" % value)
+                for column in columns:
+                    small = (table, column) in SMALL_COLUMNS
+                    add("%s.%d.1.1.%d.%s" % (QOS, table, column, row),
+                        INTEGER if small else COUNTER64 if column > 10 else UNSIGNED32,
+                        1 if small else rng.randint(1, 4_000_000))
+        configs.add(config_index)
+        if kind in ACTION_STATS:
+            table, columns = ACTION_STATS[kind]
+            for value in RED_VALUES if table in PER_VALUE else (None,):
+                row = "%d.%d" % (policy, index) + ("" if value is None else ".%d" % value)
+                for column in columns:
+                    small = (table, column) in SMALL_COLUMNS
+                    add("%s.%d.1.1.%d.%s" % (QOS, table, column, row),
+                        INTEGER if small else COUNTER64, 1 if small else rng.randint(0, 2**40))
+
+
 def records(router, catalogue, rng):
     """Every snmprec line, each with its OID as a tuple of numbers for sorting."""
     lines = []
@@ -235,6 +277,7 @@ def records(router, catalogue, rng):
                                         (18, UNSIGNED32, dropped % 1_000_000),
                                         (21, COUNTER64, dropped // 10)):
                 add("%s.15.1.1.%d.%s" % (QOS, column, row), kind, value)
+    action_records(add, router, rng)
     for table, configs, second_type in (("6", catalogue.policy_maps, OCTET_STRING),
                                         ("7", catalogue.class_maps, OCTET_STRING),
                                         ("8", catalogue.matches, INTEGER)):
@@ -250,11 +293,15 @@ def main():
     parser.add_argument("--objects", type=int, required=True, help="QoS objects to create")
     parser.add_argument("--out", required=True, help="snmprec file to write")
     parser.add_argument("--seed", type=int, default=166)
+    parser.add_argument("--action-types", default="4,5,6,7,8",
+                        help="the action types the router has (cbQosObjectsType codes)")
     args = parser.parse_args()
     rng = random.Random(args.seed)
     catalogue = Catalogue(rng, customers=args.objects // 20)
     router = Router(rng, args.objects)
     router.populate(catalogue)
+    kept = {int(kind) for kind in args.action_types.split(",") if kind}
+    router.objects = [obj for obj in router.objects if obj[3] < QUEUEING or obj[3] in kept]
     with open(args.out, "w") as out:
         out.write("\n".join(records(router, catalogue, rng)) + "\n")
     classes = sum(1 for obj in router.objects if obj[3] == CLASS_MAP)

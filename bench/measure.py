@@ -16,6 +16,7 @@ as the tool loads none), in two ways:
 """
 
 import argparse
+import collections
 import heapq
 import os
 import selectors
@@ -44,6 +45,10 @@ TOOL, SAME_R, SAME_BINDINGS = "galvetrin", "bulkwalk -Cr3/4", "bulkwalk -Cr9/8"
 FIGURES = ("requests", "wall s", "CPU s", "peak RSS MB", "agent CPU s")
 
 
+# 1.3.6.1.4.1.9.9.166.1 as BER encodes it in a request: the table's number follows.
+QOS_BER = bytes([0x2B, 6, 1, 4, 1, 9, 9, 0x81, 0x26, 1])
+
+
 class CountingProxy:
     """Forwards UDP datagrams from any client to the agent and back, counting requests. With a
     delay, every datagram goes on that many seconds after it came, each way: a WAN's latency."""
@@ -60,6 +65,7 @@ class CountingProxy:
         self.sent = 0
         self.lock = threading.Lock()
         self.requests = 0
+        self.qos_tables = collections.Counter()  # requests by the QoS MIB table they ask for
         self.running = True
         self.thread = threading.Thread(target=self.serve, daemon=True)
         self.thread.start()
@@ -72,6 +78,8 @@ class CountingProxy:
                 with self.lock:
                     if key.fileobj is self.front:
                         self.requests += 1
+                        self.qos_tables.update({data[k + len(QOS_BER)] for k in range(len(data))
+                                                if data.startswith(QOS_BER, k)})
                         self.forward(self.towards_agent(source), data, None)
                     else:
                         self.forward(self.front, data, key.data)
@@ -95,6 +103,12 @@ class CountingProxy:
             self.upstream[client] = sock
             self.selector.register(sock, selectors.EVENT_READ, data=client)
         return sock
+
+    def take_tables(self):
+        """Requests by QoS MIB table since the last call."""
+        with self.lock:
+            tables, self.qos_tables = self.qos_tables, collections.Counter()
+        return tables
 
     def take_count(self):
         """Requests since the last call; forgets the clients, which have all ended."""

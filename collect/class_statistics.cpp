@@ -1,43 +1,35 @@
 // cbQosCMStatsTable: the counters of every class. The text report lists pre-policy and dropped
 // packets; the documents carry every counter a router gives.
+#include "collect/field_table.h"
 #include "collect/stages.h"
 
 namespace {
-
-using Kind = ClassCounters::Kind;
 
 constexpr ClassStatisticsWalk listedWalks[] = {
     {classPacketWalk, {ClassCounters::prePolicyPackets, ClassCounters::droppedPackets}, false},
     {classPacket64Walk, {ClassCounters::prePolicyPackets, ClassCounters::droppedPackets}, true},
 };
 
-// One column a request carries as many bindings as the other walks' two columns by four.
-constexpr StageWalk counterWalk(const ColumnOid& column) {
-    return {"classCounters", std::span(&column, 1), 8, 10, true};
-}
+constexpr char classCounters[] = "classCounters";
 
-// Walked in this order: a 64-bit packet counter replaces the 32-bit one walked before it.
-constexpr StageWalk counterWalks[] = {
-    counterWalk(cbQosCMPrePolicyPkt),      counterWalk(cbQosCMDropPkt),
-    counterWalk(cbQosCMPrePolicyPkt64),    counterWalk(cbQosCMPrePolicyByte64),
-    counterWalk(cbQosCMPrePolicyBitRate),  counterWalk(cbQosCMPostPolicyByte64),
-    counterWalk(cbQosCMPostPolicyBitRate), counterWalk(cbQosCMDropPkt64),
-    counterWalk(cbQosCMDropByte64),        counterWalk(cbQosCMDropBitRate),
-    counterWalk(cbQosCMNoBufDropPkt64),
+// Fields in the order of ClassCounters::Kind. The 64-bit bit rates are for links past 4.29
+// Gbit/s, where the 32-bit ones saturate.
+constexpr TableField documentedFields[] = {
+    {"prePolicyPackets", {{{3}, {1, 2}, {2}}}},
+    {"prePolicyBytes", {{{6}, {4, 5}, {5}}}},
+    {"prePolicyBitRate", {{{28}, {7}}}},
+    {"postPolicyBytes", {{{10}, {8, 9}, {9}}}},
+    {"postPolicyBitRate", {{{29}, {11}}}},
+    {"droppedPackets", {{{14}, {12, 13}, {13}}}},
+    {"droppedBytes", {{{17}, {15, 16}, {16}}}},
+    {"dropBitRate", {{{30}, {18}}}},
+    {"noBufferDroppedPackets", {{{21}, {19, 20}, {20}}}},
 };
-constexpr ClassStatisticsWalk documentedWalks[] = {
-    {counterWalks[0], {ClassCounters::prePolicyPackets}, true},
-    {counterWalks[1], {ClassCounters::droppedPackets}, true},
-    {counterWalks[2], {ClassCounters::prePolicyPackets}, true},
-    {counterWalks[3], {ClassCounters::prePolicyBytes}, true},
-    {counterWalks[4], {ClassCounters::prePolicyBitRate}, true},
-    {counterWalks[5], {ClassCounters::postPolicyBytes}, true},
-    {counterWalks[6], {ClassCounters::postPolicyBitRate}, true},
-    {counterWalks[7], {ClassCounters::droppedPackets}, true},
-    {counterWalks[8], {ClassCounters::droppedBytes}, true},
-    {counterWalks[9], {ClassCounters::dropBitRate}, true},
-    {counterWalks[10], {ClassCounters::noBufferDroppedPackets}, true},
-};
+static_assert(std::size(documentedFields) == ClassCounters::kindCount);
+constexpr FieldTable documentedTable{
+    RowIndex::policyObject, documentedFields,
+    tableWalks<cbQosCMStatsTable, classCounters, true, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13,
+               14, 15, 16, 17, 18, 19, 20, 21, 28, 29, 30>};
 
 }  // namespace
 
@@ -45,8 +37,8 @@ std::span<const ClassStatisticsWalk> listedClassStatistics(bool highCapacity) {
     return std::span(&listedWalks[highCapacity ? 1 : 0], 1);
 }
 
-std::span<const ClassStatisticsWalk> documentedClassStatistics() {
-    return documentedWalks;
+std::span<const StageWalk> documentedClassStatisticsWalks() {
+    return documentedTable.walks;
 }
 
 void storeClassStatisticsRow(QosObjectTable& table, Row row, const ClassStatisticsWalk& walk) {
@@ -68,9 +60,7 @@ void storeClassStatisticsRow(QosObjectTable& table, Row row, const ClassStatisti
 
 WalkOutcome collectClassStatistics(ColumnWalker& walker, QosObjectTable& table,
                                    std::span<const ClassStatisticsWalk> walks) {
-    // The text report's debug lines name its one walk as it always has.
-    const char* what = walks.size() == 1 ? "queue stats" : "class counter";
-    walker.context().debug("Starting %s collection\n", what);
+    walker.context().debug("Starting queue stats collection\n");
     WalkOutcome stage;
     for (const ClassStatisticsWalk& walk : walks) {
         const WalkOutcome outcome =
@@ -81,6 +71,23 @@ WalkOutcome collectClassStatistics(ColumnWalker& walker, QosObjectTable& table,
             break;
         }
     }
-    walker.context().debug("Finished %s collection\n\n", what);
+    walker.context().debug("Finished queue stats collection\n\n");
     return stage;
+}
+
+WalkOutcome collectDocumentedClassStatistics(ColumnWalker& walker, QosObjectTable& table) {
+    walker.context().debug("Starting class counter collection\n");
+    TableRows rows;
+    const WalkOutcome outcome = collectTableRows(walker, documentedTable, rows);
+    for (const auto& [key, fields] : rows) {
+        QosObjectRecord* record = table.findByPolicyObject(static_cast<uint32_t>(key.first >> 32),
+                                                           static_cast<uint32_t>(key.first));
+        for (size_t kind = 0; record != nullptr && kind < ClassCounters::kindCount; ++kind) {
+            if (fields.has(kind)) {
+                record->counters.set(static_cast<ClassCounters::Kind>(kind), fields.value(kind));
+            }
+        }
+    }
+    walker.context().debug("Finished class counter collection\n\n");
+    return outcome;
 }

@@ -1,6 +1,6 @@
 // Every column this program reads, defined once: CISCO-CLASS-BASED-QOS-MIB
-// (1.3.6.1.4.1.9.9.166.1) and the interface names of IF-MIB. Walks, the -fast plan and the fuzz
-// target take their OIDs from here.
+// (1.3.6.1.4.1.9.9.166.1) and the interface names and speeds of IF-MIB. Walks, the -fast plan and
+// the fuzz target take their OIDs from here.
 #pragma once
 
 #include <net-snmp/net-snmp-config.h>
@@ -15,6 +15,9 @@ using ColumnOid = std::span<const oid>;
 template <oid table, oid column>
 inline constexpr std::array<oid, 14> qosColumn = {1, 3,   6, 1,     4, 1, 9,
                                                   9, 166, 1, table, 1, 1, column};
+// The same as a column of its own, for tables read column by column into fields.
+template <oid table, oid column>
+inline constexpr ColumnOid qosColumnOid = qosColumn<table, column>;
 
 // cbQosServicePolicyTable
 inline constexpr ColumnOid cbQosIfType = qosColumn<1, 2>;
@@ -34,18 +37,30 @@ inline constexpr ColumnOid cbQosMatchStmtInfo = qosColumn<8, 2>;
 // cbQosCMStatsTable
 inline constexpr ColumnOid cbQosCMPrePolicyPkt = qosColumn<15, 2>;
 inline constexpr ColumnOid cbQosCMPrePolicyPkt64 = qosColumn<15, 3>;
-inline constexpr ColumnOid cbQosCMPrePolicyByte64 = qosColumn<15, 6>;
-inline constexpr ColumnOid cbQosCMPrePolicyBitRate = qosColumn<15, 7>;
-inline constexpr ColumnOid cbQosCMPostPolicyByte64 = qosColumn<15, 10>;
-inline constexpr ColumnOid cbQosCMPostPolicyBitRate = qosColumn<15, 11>;
 inline constexpr ColumnOid cbQosCMDropPkt = qosColumn<15, 13>;
 inline constexpr ColumnOid cbQosCMDropPkt64 = qosColumn<15, 14>;
-inline constexpr ColumnOid cbQosCMDropByte64 = qosColumn<15, 17>;
-inline constexpr ColumnOid cbQosCMDropBitRate = qosColumn<15, 18>;
-inline constexpr ColumnOid cbQosCMNoBufDropPkt64 = qosColumn<15, 21>;
+
+// The tables read column by column into fields (collect/field_table.h): the class statistics
+// for the documents; the actions' configuration, indexed by cbQosConfigIndex (WRED's per value
+// too), and statistics, indexed by (cbQosPolicyIndex, cbQosObjectsIndex) (WRED's per value too).
+inline constexpr oid cbQosCMStatsTable = 15;
+inline constexpr oid cbQosQueueingCfgTable = 9;
+inline constexpr oid cbQosREDCfgTable = 10;
+inline constexpr oid cbQosREDClassCfgTable = 11;
+inline constexpr oid cbQosPoliceCfgTable = 12;
+inline constexpr oid cbQosTSCfgTable = 13;
+inline constexpr oid cbQosPoliceStatsTable = 17;
+inline constexpr oid cbQosQueueingStatsTable = 18;
+inline constexpr oid cbQosTSStatsTable = 19;
+inline constexpr oid cbQosREDClassStatsTable = 20;
+inline constexpr oid cbQosSetStatsTable = 24;
 
 // IF-MIB
 inline constexpr oid ifNameOid[] = {1, 3, 6, 1, 2, 1, 31, 1, 1, 1, 1};
 inline constexpr oid ifDescrOid[] = {1, 3, 6, 1, 2, 1, 2, 2, 1, 2};
+inline constexpr oid ifHighSpeedOid[] = {1, 3, 6, 1, 2, 1, 31, 1, 1, 1, 15};
+inline constexpr oid ifSpeedOid[] = {1, 3, 6, 1, 2, 1, 2, 2, 1, 5};
 inline constexpr ColumnOid ifName = ifNameOid;
 inline constexpr ColumnOid ifDescr = ifDescrOid;
+inline constexpr ColumnOid ifHighSpeed = ifHighSpeedOid;  // Mbit/s
+inline constexpr ColumnOid ifSpeed = ifSpeedOid;          // bit/s, at most 2^32 - 1

@@ -71,8 +71,13 @@ bool QosObjectTable::appendObject(uint32_t policyIndex, uint32_t objectIndex, ui
 }
 
 QosObjectRecord* QosObjectTable::findByPolicyObject(uint32_t policyIndex, uint32_t objectIndex) {
+    const uint32_t index = indexOf(policyIndex, objectIndex);
+    return index == none ? nullptr : &records_[index];
+}
+
+uint32_t QosObjectTable::indexOf(uint32_t policyIndex, uint32_t objectIndex) const {
     const auto entry = byPolicyObject_.find(policyObjectKey(policyIndex, objectIndex));
-    return entry == byPolicyObject_.end() ? nullptr : &records_[entry->second];
+    return entry == byPolicyObject_.end() ? none : entry->second;
 }
 
 uint32_t QosObjectTable::firstChild(uint32_t record) const {

@@ -47,6 +47,11 @@ class ClassCounters {
 // cbQosObjectsType codes the code acts on.
 inline constexpr uint32_t policyMapType = 1;
 inline constexpr uint32_t classMapType = 2;
+inline constexpr uint32_t queueingType = 4;
+inline constexpr uint32_t randomDetectType = 5;
+inline constexpr uint32_t trafficShapingType = 6;
+inline constexpr uint32_t policeType = 7;
+inline constexpr uint32_t setType = 8;
 
 struct QosObjectRecord {
     static constexpr size_t textSize = 512;  // at most 511 characters and the NUL
@@ -111,6 +116,8 @@ class QosObjectTable {
 
     // The first record, in table order, with this policy and object index; null if none.
     QosObjectRecord* findByPolicyObject(uint32_t policyIndex, uint32_t objectIndex);
+    // The same record's index; none if there is none.
+    uint32_t indexOf(uint32_t policyIndex, uint32_t objectIndex) const;
 
     // The top level: every record whose parentObject is 0, whatever its policy, in table order.
     uint32_t firstTopLevel() const { return byParent_.first(topLevelKey); }

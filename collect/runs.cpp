@@ -3,6 +3,8 @@
 #include <chrono>
 #include <vector>
 
+#include "collect/action_tables.h"
+#include "collect/queue_bandwidth.h"
 #include "collect/stages.h"
 
 namespace {
@@ -25,19 +27,17 @@ std::vector<uint32_t> policyIndices(const std::vector<ServicePolicy>& policies) 
 }
 
 // The walks of the stages after the service policies, in run order: the -fast plan.
-std::vector<const StageWalk*> laterStageWalks(std::span<const ClassStatisticsWalk> statistics) {
+std::vector<const StageWalk*> laterStageWalks(std::vector<const StageWalk*> statistics) {
     std::vector<const StageWalk*> plan = {&policyObjectWalk, &policyMapWalk, &classMapWalk,
                                           &matchStatementWalk};
-    for (const ClassStatisticsWalk& walk : statistics) {
-        plan.push_back(&walk.walk);
-    }
+    plan.insert(plan.end(), statistics.begin(), statistics.end());
     return plan;
 }
 
 // The documents' stages, in run order.
 constexpr const char* documentStages[] = {"servicePolicies", "objects",         "policyMapNames",
                                           "classMapNames",   "matchStatements", "classCounters",
-                                          "interfaceNames"};
+                                          "interfaceNames",  "actionConfigs",   "actionCounters"};
 
 // Opens the session. A run with a deadline or a cancel flag learns an SNMPv3 agent's engine ID
 // within them; one without lets the library learn it, with the library's own time-out. When
@@ -88,7 +88,11 @@ RunResult collectForTextReport(RunContext& context, const SnmpSettings& settings
           collectServicePolicies(walker, servicePolicyWalk, result.servicePolicies));
     if (options.fast) {
         // The later stages' walks, all at once; each stage then takes its rows in turn.
-        walker.prefetch(laterStageWalks(statistics), policyIndices(result.servicePolicies));
+        std::vector<const StageWalk*> statisticsWalks;
+        for (const ClassStatisticsWalk& walk : statistics) {
+            statisticsWalks.push_back(&walk.walk);
+        }
+        walker.prefetch(laterStageWalks(statisticsWalks), policyIndices(result.servicePolicies));
     }
     stage("objects", collectPolicyObjects(walker, result.table));
     stage("policyMapNames", collectPolicyMapNames(walker, result.table));
@@ -121,19 +125,32 @@ RunResult collectForDocuments(RunContext& context, const SnmpSettings& settings,
     const auto stage = [&](const char* name, const WalkOutcome& outcome) {
         result.stages.push_back({name, outcome.failure});
     };
-    const std::span<const ClassStatisticsWalk> statistics = documentedClassStatistics();
     ColumnWalker walker(context, session, options.fast);
     stage("servicePolicies",
           collectServicePolicies(walker, servicePolicyTypedWalk, result.servicePolicies));
+    const std::vector<uint32_t> policies = policyIndices(result.servicePolicies);
     if (options.fast) {
-        walker.prefetch(laterStageWalks(statistics), policyIndices(result.servicePolicies));
+        std::vector<const StageWalk*> statisticsWalks;
+        for (const StageWalk& walk : documentedClassStatisticsWalks()) {
+            statisticsWalks.push_back(&walk);
+        }
+        walker.prefetch(laterStageWalks(statisticsWalks), policies);
     }
     stage("objects", collectPolicyObjects(walker, result.table));
+    if (options.fast) {
+        // Which action tables to walk follows from the objects: a second wave.
+        walker.prefetch(actionTableWalks(result.table), policies);
+    }
     stage("policyMapNames", collectPolicyMapNames(walker, result.table));
     stage("classMapNames", collectClassMapNames(walker, result.table));
     stage("matchStatements", collectMatchStatements(walker, result.table));
-    stage("classCounters", collectClassStatistics(walker, result.table, statistics));
+    stage("classCounters", collectDocumentedClassStatistics(walker, result.table));
     stage("interfaceNames", collectInterfaceNames(context, session, result.servicePolicies));
+    stage("actionConfigs",
+          collectActionTables(walker, result.table, ActionStage::configs, result.actionRows));
+    deriveQueueBandwidths(result);
+    stage("actionCounters",
+          collectActionTables(walker, result.table, ActionStage::counters, result.actionRows));
     result.collectSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     session.close();

@@ -38,15 +38,17 @@ struct ClassStatisticsWalk {
 // The class statistics the text report lists: pre-policy and dropped packets from the 32-bit
 // columns, or with `highCapacity` from the 64-bit ones.
 std::span<const ClassStatisticsWalk> listedClassStatistics(bool highCapacity);
-// Every counter column a class can have, for the documents: one walk per column, since routers
-// give different subsets; the 64-bit columns after the 32-bit packet counters they replace.
-std::span<const ClassStatisticsWalk> documentedClassStatistics();
 // Makes the walks in order; ends at the first failed one.
 WalkOutcome collectClassStatistics(ColumnWalker& walker, QosObjectTable& table,
                                    std::span<const ClassStatisticsWalk> walks);
 void storeClassStatisticsRow(QosObjectTable& table, Row row, const ClassStatisticsWalk& walk);
+// Every counter a class can have, for the documents: one walk per column, since routers give
+// different subsets, each counter from its 64-bit column, else its overflow and low columns.
+std::span<const StageWalk> documentedClassStatisticsWalks();
+WalkOutcome collectDocumentedClassStatistics(ColumnWalker& walker, QosObjectTable& table);
 
 // The name of each service policy's interface: ifName, else ifDescr, by GET for just the
-// interfaces in the table; "control-plane" for a control-plane policy.
+// interfaces in the table; "control-plane" for a control-plane policy. Then the speed of the
+// same interfaces: ifHighSpeed, else ifSpeed where ifHighSpeed is 0 or missing.
 WalkOutcome collectInterfaceNames(RunContext& context, SnmpSession& session,
                                   std::vector<ServicePolicy>& policies);

@@ -25,6 +25,7 @@ std::vector<uint32_t> rangeStarts(std::vector<uint32_t> policies) {
 void ColumnWalker::prefetch(std::span<const StageWalk* const> plan,
                             std::vector<uint32_t> policies) {
     const std::vector<uint32_t> starts = rangeStarts(std::move(policies));
+    const size_t firstPlanned = prefetched_.size();
     for (const StageWalk* planned : plan) {
         Prefetched& walks = prefetched_.emplace_back(Prefetched{planned, {}});
         if (!planned->byPolicy || starts.empty()) {
@@ -39,11 +40,11 @@ void ColumnWalker::prefetch(std::span<const StageWalk* const> plan,
         }
     }
     std::vector<RangeWalk*> all;
-    for (Prefetched& walks : prefetched_) {
-        for (size_t i = 0; i < walks.ranges.size(); ++i) {
-            walks.ranges[i].setNextRange(i + 1 < walks.ranges.size() ? &walks.ranges[i + 1]
-                                                                     : nullptr);
-            all.push_back(&walks.ranges[i]);
+    for (size_t p = firstPlanned; p < prefetched_.size(); ++p) {
+        std::vector<RangeWalk>& ranges = prefetched_[p].ranges;
+        for (size_t i = 0; i < ranges.size(); ++i) {
+            ranges[i].setNextRange(i + 1 < ranges.size() ? &ranges[i + 1] : nullptr);
+            all.push_back(&ranges[i]);
         }
     }
     runRangeWalks(context_, session_, all, "later stages");

@@ -27,7 +27,8 @@ class ColumnWalker {
 
     // -fast: makes the planned walks now, side by side. A table walked by policy is split at
     // some of these policy indices into ranges of about equal shares of them; its first range
-    // starts at the table's start, so rows of policies missing here are walked too.
+    // starts at the table's start, so rows of policies missing here are walked too. A later
+    // call makes its own walks, a second wave, and adds them to the plan.
     void prefetch(std::span<const StageWalk* const> plan, std::vector<uint32_t> policies);
     // Whether every planned walk has been handed to its stage.
     bool planUsed() const { return prefetched_.empty(); }

@@ -6,7 +6,7 @@ void appendProbeSeries(const ProbeFacts& facts, std::string& out) {
     Exposition exposition(out);
     const auto gauge = [&](std::string_view name, std::string_view help, auto value) {
         exposition.family(name, help, "gauge");
-        exposition.sample(name, {}, value);
+        exposition.sample(name, "", value);
     };
     gauge("galvetrin_probe_success", "1 when every stage of the probe ran to its end.",
           uint64_t{facts.success ? 1U : 0U});

@@ -29,28 +29,30 @@ void Exposition::family(std::string_view name, std::string_view help, std::strin
     out_.append("\n# TYPE ").append(name).append(" ").append(type).append("\n");
 }
 
-void Exposition::series(std::string_view name, const MetricLabels& labels) {
+void appendLabels(std::string& out, const MetricLabels& labels) {
+    for (size_t i = 0; i < labels.size(); ++i) {
+        out.append(i == 0 ? "" : ",").append(labels[i].first).append("=\"");
+        escaped(out, labels[i].second, true);
+        out += '"';
+    }
+}
+
+void Exposition::series(std::string_view name, std::string_view labels) {
     out_.append(name);
     if (!labels.empty()) {
-        out_ += '{';
-        for (size_t i = 0; i < labels.size(); ++i) {
-            out_.append(i == 0 ? "" : ",").append(labels[i].first).append("=\"");
-            escaped(out_, labels[i].second, true);
-            out_ += '"';
-        }
-        out_ += '}';
+        out_.append("{").append(labels).append("}");
     }
     out_ += ' ';
 }
 
-void Exposition::sample(std::string_view name, const MetricLabels& labels, uint64_t value) {
+void Exposition::sample(std::string_view name, std::string_view labels, uint64_t value) {
     series(name, labels);
     char digits[20];
     out_.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
     out_ += '\n';
 }
 
-void Exposition::sample(std::string_view name, const MetricLabels& labels, double value) {
+void Exposition::sample(std::string_view name, std::string_view labels, double value) {
     series(name, labels);
     if (std::isnan(value)) {
         out_ += "NaN";

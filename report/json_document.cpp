@@ -7,6 +7,7 @@
 #include <set>
 #include <vector>
 
+#include "collect/action_tables.h"
 #include "report/counter_fields.h"
 #include "report/qos_tree.h"
 
@@ -20,7 +21,69 @@ Json code(std::optional<std::string_view> name, uint32_t number) {
     return name ? Json(*name) : Json(number);
 }
 
-Json objectJson(const QosObjectTable& table, std::span<const uint32_t> ancestors, uint32_t index) {
+// A field's value as the documents show it; none for a TruthValue that is neither.
+std::optional<Json> fieldJson(const TableField& field, uint64_t value) {
+    if (field.kind == ValueKind::truth) {
+        const std::optional<bool> truth = truthValue(value);
+        return truth ? std::optional<Json>(*truth) : std::nullopt;
+    }
+    if (field.kind != ValueKind::number) {
+        return code(fieldCodeName(field.kind, value), value);
+    }
+    return Json(value);
+}
+
+void addFields(const FieldTable& table, const FieldValues& values, Json& object) {
+    for (size_t f = 0; f < table.fields.size(); ++f) {
+        if (values.has(f)) {
+            if (std::optional<Json> value = fieldJson(table.fields[f], values.value(f))) {
+                object[std::string(table.fields[f].key)] = std::move(*value);
+            }
+        }
+    }
+}
+
+// An action's configuration and counters from its type's tables, each left out when empty.
+void addActionFields(const RunResult& run, const QosObjectRecord& action, Json& object) {
+    Json config = Json::object();
+    Json counters = Json::object();
+    const std::span<const ActionTable> tables = actionTables();
+    for (size_t t = 0; t < tables.size(); ++t) {
+        if (tables[t].objectType != action.objectType) {
+            continue;
+        }
+        Json& target = tables[t].stage == ActionStage::configs ? config : counters;
+        const auto [first, last] = actionRowsOf(run.actionRows, t, action);
+        if (tables[t].listKey.empty()) {
+            if (first != last) {
+                addFields(tables[t].table, first->second, target);
+            }
+            continue;
+        }
+        Json list = Json::array();
+        for (auto row = first; row != last; ++row) {
+            Json& entry = list.emplace_back(Json{{"value", row->first.second}});
+            addFields(tables[t].table, row->second, entry);
+        }
+        if (!list.empty()) {
+            target[std::string(tables[t].listKey)] = std::move(list);
+        }
+    }
+    if (const auto bandwidth =
+            run.queueBandwidths.find(policyObjectKey(action.policyIndex, action.objectIndex));
+        action.objectType == queueingType && bandwidth != run.queueBandwidths.end()) {
+        config["bandwidthBitsPerSecond"] = bandwidth->second;
+    }
+    if (!config.empty()) {
+        object["config"] = std::move(config);
+    }
+    if (!counters.empty()) {
+        object["counters"] = std::move(counters);
+    }
+}
+
+Json objectJson(const RunResult& run, std::span<const uint32_t> ancestors, uint32_t index) {
+    const QosObjectTable& table = run.table;
     const QosObjectRecord& record = table.record(index);
     Json object = {{"objectIndex", record.objectIndex},
                    {"type", objectTypeName(record.objectType).value_or("unknown")},
@@ -35,6 +98,7 @@ Json objectJson(const QosObjectTable& table, std::span<const uint32_t> ancestors
     if (record.objectType == classMapType) {
         object["path"] = placeOf(table, ancestors, index).path;
     }
+    addActionFields(run, record, object);
     if (record.counters.any()) {
         Json& counters = object["counters"] = Json::object();
         for (const CounterField& field : counterFields) {
@@ -62,7 +126,7 @@ void writeJsonDocument(const RunResult& run, FILE* out) {
     visitTree(
         table,
         [&](uint32_t index, std::span<const uint32_t> ancestors) {
-            Json object = objectJson(table, ancestors, index);
+            Json object = objectJson(run, ancestors, index);
             if (ancestors.empty() && !attached.contains(table.record(index).policyIndex)) {
                 Json withPolicy = {{"policyIndex", table.record(index).policyIndex}};
                 withPolicy.update(object);
@@ -96,6 +160,9 @@ void writeJsonDocument(const RunResult& run, FILE* out) {
         entry["ifType"] =
             policy.ifType ? code(interfaceTypeName(*policy.ifType), *policy.ifType) : Json(nullptr);
         entry["interface"] = policy.interfaceName ? Json(*policy.interfaceName) : Json(nullptr);
+        if (policy.speedBitsPerSecond) {
+            entry["speedBitsPerSecond"] = *policy.speedBitsPerSecond;
+        }
         entry["direction"] = code(directionName(policy.direction), policy.direction);
         Json& objects = entry["objects"] = Json::array();
         if (const auto tree = trees.find(policy.policyIndex); tree != trees.end()) {

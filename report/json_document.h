@@ -1,5 +1,6 @@
 // The whole QoS picture as one JSON document: service policies with their interfaces and
-// their policy trees, counters on the classes, and the stages that failed.
+// their policy trees, counters on the classes, configuration and counters on the actions, and
+// the stages that failed.
 #pragma once
 
 #include <cstdio>

@@ -22,7 +22,7 @@ TreePlace placeOf(const QosObjectTable& table, std::span<const uint32_t> ancesto
 
 namespace {
 template <size_t size>
-std::optional<std::string_view> nameOf(const std::string_view (&names)[size], uint32_t code) {
+std::optional<std::string_view> nameOf(const std::string_view (&names)[size], uint64_t code) {
     if (code >= 1 && code < size) {
         return names[code];
     }
@@ -47,4 +47,41 @@ std::optional<std::string_view> objectTypeName(uint32_t objectType) {
         "queueing", "randomDetect", "trafficShaping", "police",
         "set",      "compression"};
     return nameOf(names, objectType);
+}
+
+std::optional<std::string_view> fieldCodeName(ValueKind kind, uint64_t code) {
+    static constexpr std::string_view rateTypes[] = {{},    "bps",         "percentage",
+                                                     "cps", "perThousand", "perMillion"};
+    static constexpr std::string_view bandwidthUnits[] = {
+        {},          "kbps", "percentage", "percentageRemaining", "ratioRemaining", "perThousand",
+        "perMillion"};
+    static constexpr std::string_view queueLimitUnits[] = {{},   "packets", "cells",     "bytes",
+                                                           "ms", "us",      "percentage"};
+    static constexpr std::string_view limitTypes[] = {{}, "average", "peak"};
+    static constexpr std::string_view redMechanisms[] = {
+        {},       "precedence", "dscp",       "discardClass",   "l2Cos",
+        "atmClp", "mplsExp",    "redDefault", "redUserDefault", "dei"};
+    switch (kind) {
+        case ValueKind::rateType:
+            return nameOf(rateTypes, code);
+        case ValueKind::bandwidthUnits:
+            return nameOf(bandwidthUnits, code);
+        case ValueKind::queueLimitUnits:
+            return nameOf(queueLimitUnits, code);
+        case ValueKind::limitType:
+            return nameOf(limitTypes, code);
+        case ValueKind::redMechanism:
+            return nameOf(redMechanisms, code);
+        case ValueKind::number:
+        case ValueKind::truth:
+            break;
+    }
+    return std::nullopt;
+}
+
+std::optional<bool> truthValue(uint64_t value) {
+    if (value == 1 || value == 2) {
+        return value == 1;
+    }
+    return std::nullopt;
 }

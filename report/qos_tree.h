@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "collect/field_table.h"
 #include "collect/object_table.h"
 
 // Calls enter(record, ancestors) for each record reached, `ancestors` being the records above
@@ -57,3 +58,8 @@ TreePlace placeOf(const QosObjectTable& table, std::span<const uint32_t> ancesto
 std::optional<std::string_view> directionName(uint32_t direction);    // cbQosPolicyDirection
 std::optional<std::string_view> interfaceTypeName(uint32_t ifType);   // cbQosIfType
 std::optional<std::string_view> objectTypeName(uint32_t objectType);  // cbQosObjectsType
+// The name of a field's code (rate types, units, limit types, WRED mechanisms); none for a
+// code the documents do not know and for fields that are not codes.
+std::optional<std::string_view> fieldCodeName(ValueKind kind, uint64_t code);
+// A TruthValue: true(1) or false(2); none for anything else.
+std::optional<bool> truthValue(uint64_t value);

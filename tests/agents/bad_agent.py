@@ -33,6 +33,9 @@ def data_set(mode):
         mib.update({QOS + (6, 1, 1, 1, 1001): (OCTETS, b"n" * 600),
                     QOS + (6, 1, 1, 2, 1001): (OCTETS, bytes(range(256)) * 2),
                     QOS + (7, 1, 1, 1, 2001): (OCTETS, b"v" * 60000)})
+    if mode == "actionerror":  # a police action under voice; its tables answer error 5
+        mib.update({OBJECTS + (c, 1, 13): v for c, v in zip((2, 3, 4), (
+            (UNSIGNED, 4001), (INTEGER, 7), (UNSIGNED, 11)))})
     if mode == "bigtable":  # a chain of 100,010 objects, 10 more than the table holds
         mib = {name: value for name, value in mib.items() if name[:11] != OBJECTS[:11]}
         for k in range(1, 100_011):  # the policy map in-policy, then classes named voice
@@ -90,6 +93,8 @@ def answer(mode, data, community, request_id, oids, repetitions):
     if mode == "toobig" and repetitions > 5 or (  # -fast: the range walk of policy 2
             mode == "latepolicy" and OBJECTS + (2, 2) <= oids[0] < OBJECTS + (3,)):
         status = 1 if mode == "toobig" else 5
+    if mode == "actionerror" and QOS + (12,) <= oids[0] < QOS + (13,):  # police configuration
+        status = 5
     if oids[0] == FAULT:
         if mode == "slow":
             time.sleep(4)

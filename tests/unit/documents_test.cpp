@@ -19,7 +19,7 @@ TEST(MetricsDocument, LabelsJoinNamesAlongTheTreeAndAreEscaped) {
                               {2, 7, 1, 1, "CHILD"},  {2, 2, 7, 2, "x\ny"}};
     RunResult run;
     run.agent = "192.0.2.1";
-    run.servicePolicies = {{2, 1, 5, 1, "Gi0/1"}};
+    run.servicePolicies = {{2, 1, 5, 1, "Gi0/1", {}}};
     QosObjectTable& table = run.table;
     for (const Object& o : objects) {
         table.appendObject(o.policy, o.index, 40, o.type, o.parent);

@@ -1,0 +1,108 @@
+#include "collect/field_table.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "collect/walker.h"
+
+namespace {
+
+constexpr uint32_t percentageRate = 2;  // PoliceRateType and the shaping rate type
+
+// The columns one row gave, as they came.
+using ColumnValues = std::vector<std::pair<oid, uint64_t>>;
+
+size_t indexLength(RowIndex index) {
+    switch (index) {
+        case RowIndex::config:
+            return 1;
+        case RowIndex::configValue:
+        case RowIndex::policyObject:
+            return 2;
+        case RowIndex::policyObjectValue:
+            return 3;
+    }
+    return 0;
+}
+
+RowKey rowKey(RowIndex index, std::span<const oid> name, size_t at) {
+    switch (index) {
+        case RowIndex::config:
+            return {subidAt(name, at), 0};
+        case RowIndex::configValue:
+            return {subidAt(name, at), subidAt(name, at + 1)};
+        case RowIndex::policyObject:
+            return {policyObjectKey(subidAt(name, at), subidAt(name, at + 1)), 0};
+        case RowIndex::policyObjectValue:
+            return {policyObjectKey(subidAt(name, at), subidAt(name, at + 1)),
+                    subidAt(name, at + 2)};
+    }
+    return {};
+}
+
+const uint64_t* find(const ColumnValues& row, oid column) {
+    const auto value = std::find_if(row.begin(), row.end(),
+                                    [&](const auto& entry) { return entry.first == column; });
+    return value == row.end() ? nullptr : &value->second;
+}
+
+FieldValues resolve(const FieldTable& table, const ColumnValues& row) {
+    FieldValues fields;
+    for (size_t f = 0; f < table.fields.size(); ++f) {
+        for (const ValueSource& source : table.fields[f].sources) {
+            const uint64_t* value = source.column != 0 ? find(row, source.column) : nullptr;
+            if (value != nullptr && source.lowColumn == 0) {
+                fields.set(f, *value);
+                break;
+            }
+            const uint64_t* low = value != nullptr ? find(row, source.lowColumn) : nullptr;
+            if (low != nullptr) {
+                fields.set(f, (*value << 32) + (*low & 0xffffffffU));
+                break;
+            }
+        }
+    }
+    const bool percentage = table.rateTypeField >= 0 && fields.has(table.rateTypeField) &&
+                            fields.value(table.rateTypeField) == percentageRate;
+    for (size_t f = 0; f < table.fields.size(); ++f) {
+        if (table.fields[f].percentOnly && !percentage) {
+            fields.erase(f);
+        }
+    }
+    return fields;
+}
+
+}  // namespace
+
+WalkOutcome collectTableRows(ColumnWalker& walker, const FieldTable& table, TableRows& rows) {
+    std::map<RowKey, ColumnValues> read;
+    WalkOutcome stage;
+    for (const StageWalk& walk : table.walks) {
+        const ColumnOid column = walk.columns.front();
+        const WalkOutcome outcome = walker.walk(walk, [&](Row row) {
+            const std::span<const oid> name = row[0]->name();
+            if (name.size() >= column.size() + indexLength(table.index)) {
+                // Rates, depths and configured values are numbers whatever their tag: the
+                // 64-bit gauges and configuration values travel as Counter64.
+                read[rowKey(table.index, name, column.size())].emplace_back(column.back(),
+                                                                            row[0]->wholeNumber());
+            }
+        });
+        stage.rows += outcome.rows;
+        stage.failure = outcome.failure;
+        if (stage.failed()) {
+            break;
+        }
+    }
+    for (const auto& [key, columns] : read) {
+        if (FieldValues fields = resolve(table, columns); fields.any()) {
+            rows[key] = fields;
+        }
+    }
+    return stage;
+}
+
+std::pair<TableRows::const_iterator, TableRows::const_iterator> rowsOf(const TableRows& rows,
+                                                                       uint64_t index) {
+    return {rows.lower_bound({index, 0}), rows.lower_bound({index + 1, 0})};
+}

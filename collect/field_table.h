@@ -1,0 +1,92 @@
+// Tables read column by column into named fields. Routers give different subsets of a table's
+// columns, so each field takes the first of its sources the row has: a column read whole (the
+// 64-bit one, where the MIB has it), else an overflow column and the low 32 bits in another
+// (overflow × 2^32 + low), else the low column alone. A field the row gives in none is absent.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <span>
+#include <string_view>
+#include <utility>
+
+#include "collect/stage_walks.h"
+
+class ColumnWalker;
+struct WalkOutcome;
+
+struct ValueSource {
+    oid column = 0;     // 0: no further source
+    oid lowColumn = 0;  // not 0: `column` is the overflow above these low 32 bits
+};
+
+// How the documents show a value: a number, a TruthValue, or a code with names.
+enum class ValueKind : uint8_t {
+    number,
+    truth,
+    rateType,         // police and shaping rates
+    bandwidthUnits,   // queueing bandwidth
+    queueLimitUnits,  // queue limits and WRED thresholds
+    limitType,        // shaping
+    redMechanism,     // what WRED's values are
+};
+
+struct TableField {
+    std::string_view key;  // the documents' name
+    std::array<ValueSource, 3> sources;
+    ValueKind kind = ValueKind::number;
+    bool percentOnly = false;  // kept only where the row's rate type is percentage
+};
+
+// How a table's rows are indexed; the documents' row key follows from it.
+enum class RowIndex : uint8_t { config, configValue, policyObject, policyObjectValue };
+
+// A row's key: its configuration index, or its policy and object index as policy << 32 |
+// object; then the value of a per-value table (0 elsewhere).
+using RowKey = std::pair<uint64_t, uint32_t>;
+inline uint64_t policyObjectKey(uint32_t policyIndex, uint32_t objectIndex) {
+    return (static_cast<uint64_t>(policyIndex) << 32) | objectIndex;
+}
+
+// The fields one row gave, by their position in the table's list.
+class FieldValues {
+  public:
+    static constexpr size_t maxFields = 16;
+
+    void set(size_t field, uint64_t value) {
+        values_[field] = value;
+        present_ |= 1U << field;
+    }
+    void erase(size_t field) { present_ &= ~(1U << field); }
+    bool has(size_t field) const { return (present_ & (1U << field)) != 0; }
+    uint64_t value(size_t field) const { return values_[field]; }
+    bool any() const { return present_ != 0; }
+
+  private:
+    std::array<uint64_t, maxFields> values_{};
+    uint16_t present_ = 0;
+};
+
+using TableRows = std::map<RowKey, FieldValues>;
+
+struct FieldTable {
+    RowIndex index;
+    std::span<const TableField> fields;
+    std::span<const StageWalk> walks;  // one per column the fields read, walked in this order
+    int rateTypeField = -1;            // the field percentOnly fields depend on
+};
+
+// A table's walk of each column, 8 rows a request as the class counter walks; by policy in
+// -fast's ranges where the first index is the policy index.
+template <oid table, const char* stage, bool byPolicy, oid... columns>
+inline constexpr StageWalk tableWalks[] = {
+    {stage, std::span(&qosColumnOid<table, columns>, 1), 8, 10, byPolicy}...};
+
+// Walks the table's columns in order, ending at the first failed walk, and puts the fields of
+// every row it read, failed or not, into `rows`.
+WalkOutcome collectTableRows(ColumnWalker& walker, const FieldTable& table, TableRows& rows);
+
+// The rows in [first, value 0 of the next index): all values of a per-value table's index.
+std::pair<TableRows::const_iterator, TableRows::const_iterator> rowsOf(const TableRows& rows,
+                                                                       uint64_t index);
