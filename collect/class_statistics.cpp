@@ -57,12 +57,14 @@ void storeClassStatisticsRow(QosObjectTable& table, Row row, const ClassStatisti
     }
     QosObjectRecord* record =
         table.findByPolicyObject(subidAt(name, indexAt), subidAt(name, indexAt + 1));
-    if (record == nullptr) {
-        return;
+    if (record != nullptr) {
+        setClassCounters(record->counters, row, walk);
     }
+}
+
+void setClassCounters(ClassCounters& counters, Row row, const ClassStatisticsWalk& walk) {
     for (size_t k = 0; k < row.size(); ++k) {
-        record->counters.set(walk.kinds[k],
-                             walk.wholeCounters ? row[k]->wholeNumber() : row[k]->number());
+        counters.set(walk.kinds[k], walk.wholeCounters ? row[k]->wholeNumber() : row[k]->number());
     }
 }
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <vector>
 
+#include "collect/counter_poll.h"
 #include "collect/stages.h"
 
 namespace {
@@ -100,25 +101,57 @@ RunResult collectForDocuments(RunContext& context, const SnmpTargetSettings& set
         return result;
     }
     const auto start = std::chrono::steady_clock::now();
+    collectDocumentStages(context, target, options.fast, documentedClassStatistics(), result);
+    result.collectSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    target.close();
+    finish(context, result);
+    return result;
+}
+
+RunResult collectThroughCache(RunContext& context, const SnmpTargetSettings& settings,
+                              TreeCache& cache, const std::string& key,
+                              TreeCache::Clock::duration maxAge, const CollectOptions& options) {
+    RunResult opening;
+    SnmpTarget target;
+    if (!open(target, settings, context, opening)) {
+        finish(context, opening);
+        return opening;
+    }
+    const auto start = TreeCache::Clock::now();
+    const bool caching = maxAge > TreeCache::Clock::duration::zero();
+    const FollowedPoll followed = pollFollowingTree(
+        context, target, caching ? cache.find(key, maxAge, start) : nullptr, options.fast, false);
+    if (followed.configurationChanged || followed.treeStale()) {
+        cache.drop(key);
+    }
+    if (caching && followed.treeWalked && !followed.treeStale() && followed.tree->complete()) {
+        cache.keep(key, followed.tree);
+    }
+    RunResult result = documentsResult(*followed.tree, followed.poll);
+    result.collectSeconds = std::chrono::duration<double>(TreeCache::Clock::now() - start).count();
+    target.close();
+    finish(context, result);
+    return result;
+}
+
+void collectDocumentStages(RunContext& context, SnmpTarget& target, bool fast,
+                           std::span<const ClassStatisticsWalk> statistics, RunResult& result) {
     const auto stage = [&](const char* name, const WalkOutcome& outcome) {
         result.stages.push_back({name, outcome.failure});
     };
-    const std::span<const ClassStatisticsWalk> statistics = documentedClassStatistics();
-    ColumnWalker walker(context, target, options.fast);
+    ColumnWalker walker(context, target, fast);
     stage("servicePolicies",
           collectServicePolicies(walker, servicePolicyTypedWalk, result.servicePolicies));
-    if (options.fast) {
+    if (fast) {
         walker.prefetch(laterStageWalks(statistics), policyIndices(result.servicePolicies));
     }
     stage("objects", collectPolicyObjects(walker, result.table));
     stage("policyMapNames", collectPolicyMapNames(walker, result.table));
     stage("classMapNames", collectClassMapNames(walker, result.table));
     stage("matchStatements", collectMatchStatements(walker, result.table));
-    stage("classCounters", collectClassStatistics(walker, result.table, statistics));
+    if (!statistics.empty()) {
+        stage("classCounters", collectClassStatistics(walker, result.table, statistics));
+    }
     stage("interfaceNames", collectInterfaceNames(context, target, result.servicePolicies));
-    result.collectSeconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    target.close();
-    finish(context, result);
-    return result;
 }

@@ -5,6 +5,8 @@
 
 #include "collect/run_context.h"
 #include "collect/run_result.h"
+#include "collect/stages.h"
+#include "collect/tree_cache.h"
 #include "snmp/target.h"
 
 struct CollectOptions {
@@ -16,3 +18,15 @@ RunResult collectForTextReport(RunContext& context, const SnmpTargetSettings& se
                                const CollectOptions& options);
 RunResult collectForDocuments(RunContext& context, const SnmpTargetSettings& settings,
                               const CollectOptions& options);
+// The documents' run through the configuration cache (the exporter's probe): the tree kept under
+// `key` while younger than `maxAge` (0: nothing kept), else walked and kept when every stage
+// ran to its end; the counters polled by the rule of collect/counter_poll.h; the entry dropped
+// when a poll finds the configuration changed. Gives what collectForDocuments gives.
+RunResult collectThroughCache(RunContext& context, const SnmpTargetSettings& settings,
+                              TreeCache& cache, const std::string& key,
+                              TreeCache::Clock::duration maxAge, const CollectOptions& options);
+
+// The documents' stages in their order on an open session, into `result`; without `statistics`
+// no class counter stage: the tree the counter polls read (collect/tree_snapshot.h).
+void collectDocumentStages(RunContext& context, SnmpTarget& target, bool fast,
+                           std::span<const ClassStatisticsWalk> statistics, RunResult& result);

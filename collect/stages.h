@@ -45,6 +45,8 @@ std::span<const ClassStatisticsWalk> documentedClassStatistics();
 WalkOutcome collectClassStatistics(ColumnWalker& walker, QosObjectTable& table,
                                    std::span<const ClassStatisticsWalk> walks);
 void storeClassStatisticsRow(QosObjectTable& table, Row row, const ClassStatisticsWalk& walk);
+// The counters one row of `walk` gives a class; the counter polls read their GETs by it too.
+void setClassCounters(ClassCounters& counters, Row row, const ClassStatisticsWalk& walk);
 
 // The name of each service policy's interface: ifName, else ifDescr, by GET for just the
 // interfaces in the table; "control-plane" for a control-plane policy.
