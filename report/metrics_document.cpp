@@ -20,10 +20,6 @@ struct ClassSeries {
     std::vector<const ClassCounters*> counters;
 };
 
-std::string text(std::optional<std::string_view> name, uint32_t number) {
-    return name ? std::string(*name) : std::to_string(number);
-}
-
 // The labels of every class that has counters, in tree order.
 ClassSeries classSeries(const QosObjectTable& table, const RunResult& run) {
     std::map<uint32_t, const ServicePolicy*> policies;
@@ -43,16 +39,14 @@ ClassSeries classSeries(const QosObjectTable& table, const RunResult& run) {
             const std::string ifIndex = policy ? std::to_string(policy->ifIndex) : "";
             TreePlace place = placeOf(table, ancestors, index);
             prometheus::ClientMetric& metric = series.metrics.emplace_back();
-            metric.label = {
-                {"interface", policy ? policy->interfaceName.value_or(ifIndex) : ""},
-                {"if_index", ifIndex},
-                {"direction",
-                 policy ? text(directionName(policy->direction), policy->direction) : ""},
-                {"policy", std::move(place.policy)},
-                {"class", record.name},
-                {"path", std::move(place.path)},
-                {"policy_index", std::to_string(record.policyIndex)},
-                {"object_index", std::to_string(record.objectIndex)}};
+            metric.label = {{"interface", interfaceText(policy)},
+                            {"if_index", ifIndex},
+                            {"direction", directionText(policy)},
+                            {"policy", std::move(place.policy)},
+                            {"class", record.name},
+                            {"path", std::move(place.path)},
+                            {"policy_index", std::to_string(record.policyIndex)},
+                            {"object_index", std::to_string(record.objectIndex)}};
             series.counters.push_back(&record.counters);
         },
         [](uint32_t) {});

@@ -48,3 +48,15 @@ std::optional<std::string_view> objectTypeName(uint32_t objectType) {
         "set",      "compression"};
     return nameOf(names, objectType);
 }
+
+std::string interfaceText(const ServicePolicy* policy) {
+    return policy ? policy->interfaceName.value_or(std::to_string(policy->ifIndex)) : "";
+}
+
+std::string directionText(const ServicePolicy* policy) {
+    if (policy == nullptr) {
+        return "";
+    }
+    const std::optional<std::string_view> name = directionName(policy->direction);
+    return name ? std::string(*name) : std::to_string(policy->direction);
+}

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "collect/object_table.h"
+#include "collect/run_result.h"
 
 // Calls enter(record, ancestors) for each record reached, `ancestors` being the records above
 // it with the top-level one first, and leave(record) once its subtree is done. A record already
@@ -57,3 +58,8 @@ TreePlace placeOf(const QosObjectTable& table, std::span<const uint32_t> ancesto
 std::optional<std::string_view> directionName(uint32_t direction);    // cbQosPolicyDirection
 std::optional<std::string_view> interfaceTypeName(uint32_t ifType);   // cbQosIfType
 std::optional<std::string_view> objectTypeName(uint32_t objectType);  // cbQosObjectsType
+
+// The interface a policy instance sits on as the writers name it: its name, else its ifIndex;
+// and its direction's name, else the number. Both empty without a policy.
+std::string interfaceText(const ServicePolicy* policy);
+std::string directionText(const ServicePolicy* policy);
