@@ -40,8 +40,7 @@ uint32_t subidAt(std::span<const oid> name, size_t position) {
     return position < name.size() ? static_cast<uint32_t>(name[position]) : 0;
 }
 
-ColumnCursor::ColumnCursor(std::span<const ColumnOid> columns)
-    : prefixLength_(columns.front().size()) {
+ColumnCursor::ColumnCursor(std::span<const ColumnOid> columns) : prefixLength_(columns.front().size()) {
     for (const ColumnOid& column : columns) {
         positions_.emplace_back(column.begin(), column.end());
     }
@@ -65,7 +64,7 @@ void ColumnCursor::addRequestBindings(SnmpRequest& request) const {
 }
 
 bool ColumnCursor::takeGroups(SnmpResponse& response, const RowHandler& handler,
-                              const RunContext& context) {
+                            const RunContext& context) {
     const int32_t groupSize = static_cast<int32_t>(positions_.size());
     if (response.bindingCount() < groupSize) {
         return false;  // the same request again would never advance

@@ -96,7 +96,7 @@ uint32_t KeptRows::handOver(const RowHandler& handler) {
 }
 
 RangeWalk::RangeWalk(const StageWalk& walk, std::optional<uint32_t> first,
-                     std::optional<uint32_t> bound)
+                   std::optional<uint32_t> bound)
     : cursor_(walk.columns),
       maxRepetitions_(repetitionsFor(walk.columns, walk.valueBytes)),
       rows_(walk.columns) {
@@ -114,7 +114,7 @@ void RangeWalk::fillRequest(SnmpRequest& request) const {
 }
 
 bool RangeWalk::take(std::unique_ptr<SnmpResponse> response, RunContext& context,
-                     const SnmpTarget& target) {
+                    const SnmpTarget& target) {
     if (end_ != End::going) {
         return false;  // cancelled while the request was out
     }
@@ -165,7 +165,7 @@ void RangeWalk::finish(End end) {
 }
 
 void runRangeWalks(RunContext& context, SnmpTarget& target, std::span<RangeWalk* const> walks,
-                   const char* stage) {
+                  const char* stage) {
     PendingExchanges exchanges(target);
     WalkProgress progress(context, stage);
     uint64_t requests = 0;
