@@ -1,7 +1,7 @@
 # Shared by the README's commands: install what is missing, build.
 # shellcheck shell=bash
 
-build_packages=(cmake g++ make libsnmp-dev libssl-dev nlohmann-json3-dev prometheus-cpp-dev)
+build_packages=(cmake g++ make libsnmp-dev libssl-dev nlohmann-json3-dev prometheus-cpp-dev libncurses-dev)
 agent_packages=(snmp snmpsim python3-pysnmp4 python3-pycryptodome)
 test_packages=(googletest libgtest-dev valgrind clang libclang-rt-14-dev prometheus python3-prometheus-client)
 package_packages=(dpkg-dev lintian groff man-db gzip)
