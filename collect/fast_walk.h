@@ -49,7 +49,7 @@ class RangeWalk {
 
     // The walk of `walk`'s columns, or of its rows whose first index lies in [first, bound).
     RangeWalk(const StageWalk& walk, std::optional<uint32_t> first = {},
-              std::optional<uint32_t> bound = {});
+             std::optional<uint32_t> bound = {});
 
     // A walk of the following range, ended unused when this one ends short of its bound.
     void setNextRange(RangeWalk* next) { nextRange_ = next; }
@@ -84,4 +84,4 @@ class RangeWalk {
 // walk one request at a time, until every walk has ended. `stage` names them on the progress
 // line.
 void runRangeWalks(RunContext& context, SnmpTarget& target, std::span<RangeWalk* const> walks,
-                   const char* stage);
+                  const char* stage);
