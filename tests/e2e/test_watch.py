@@ -48,6 +48,8 @@ def blocks(stream, count):
     for _ in range(count):
         block = []
         for line in iter(stream.readline, "\n"):
+            if not line:
+                raise EOFError("the watch ended after %s" % found)
             block.append(line.rstrip("\n"))
         found.append(block)
     return found
