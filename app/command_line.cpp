@@ -19,6 +19,7 @@ enum class Effect {
     highCapacity,
     format,
     fast,
+    watch,
 };
 
 struct Option {
@@ -56,6 +57,7 @@ constexpr Option options[] = {
     {"-json", Effect::format, static_cast<int32_t>(OutputFormat::json)},
     {"-metrics", Effect::format, static_cast<int32_t>(OutputFormat::metrics)},
     {"-fast", Effect::fast, 0},
+    {"-watch", Effect::watch, 0},
 };
 
 char lowerAscii(char c) {
@@ -81,6 +83,19 @@ const Option* findOption(std::string_view entry) {
         }
     }
     return nullptr;
+}
+
+// Whole seconds from 1 to 3600, in plain digits; 0 for anything else.
+uint32_t watchInterval(std::string_view text) {
+    constexpr uint32_t longest = 3600;
+    uint32_t seconds = 0;
+    for (char digit : text) {
+        if (digit < '0' || digit > '9' || seconds > longest) {
+            return 0;
+        }
+        seconds = seconds * 10 + static_cast<uint32_t>(digit - '0');
+    }
+    return seconds <= longest ? seconds : 0;
 }
 
 std::string* valueField(Effect effect, SnmpSettings& settings) {
@@ -121,6 +136,15 @@ bool readCommandLine(int argc, const char* const* argv, SnmpSettings& settings,
             continue;
         }
         switch (option->effect) {
+            case Effect::watch:
+                if (i + 1 >= argc) {
+                    return false;
+                }
+                runOptions.watchSeconds = watchInterval(argv[++i]);
+                if (runOptions.watchSeconds == 0) {
+                    return false;
+                }
+                break;
             case Effect::debug:
                 runOptions.debug = true;
                 break;
@@ -146,7 +170,9 @@ bool readCommandLine(int argc, const char* const* argv, SnmpSettings& settings,
                 break;
         }
     }
-    return true;
+    // The watch draws a screen of its own: no document, no debug lines.
+    return runOptions.watchSeconds == 0 ||
+           (runOptions.format == OutputFormat::text && !runOptions.debug);
 }
 
 void printUsage(const char* programName) {
@@ -172,5 +198,6 @@ void printUsage(const char* programName) {
     std::printf("\t\t-json = print one JSON document\n");
     std::printf("\t\t-metrics = print Prometheus metrics\n");
     std::printf("\t\t-fast = larger requests, several at once\n");
+    std::printf("\t\t-watch N = redraw class rates every N seconds\n");
     std::printf("\t\t-d = Debug mode\n");
 }

@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "app/exit_codes.h"
 #include "app/runs.h"
+#include "app/watch.h"
 #include "snmp/library.h"
 
 namespace {
@@ -22,6 +23,10 @@ int main(int argc, char** argv) {
         printBanner();
         printUsage(argc > 0 ? argv[0] : "galvetrin");
         return exitUsage;
+    }
+    if (options.watchSeconds != 0) {
+        SnmpLibrary library;
+        return runWatch(settings, options);
     }
     const bool document = options.format != OutputFormat::text;
     if (!document) {

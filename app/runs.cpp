@@ -42,13 +42,17 @@ RunSinks commandLineSinks(const RunOptions& options, FILE* debugOut, ProgressLin
 }
 
 int noSession(const RunResult& result) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "galvetrin: cannot open an SNMP session to %s: %s\n", result.agent.c_str(),
-                 result.openError.c_str());
-    return exitNoSession;
+    return reportNoSession(result.agent, result.openError);
 }
 
 }  // namespace
+
+int reportNoSession(const std::string& agent, const std::string& reason) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "galvetrin: cannot open an SNMP session to %s: %s\n", agent.c_str(),
+                 reason.c_str());
+    return exitNoSession;
+}
 
 int runTextReport(const SnmpSettings& settings, const RunOptions& options) {
     ProgressLine progress(!options.debug);

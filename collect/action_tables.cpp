@@ -189,11 +189,12 @@ ActionRowRange actionRowsOf(const std::vector<TableRows>& rows, size_t t,
                                     : policyObjectKey(action.policyIndex, action.objectIndex));
 }
 
-std::vector<const StageWalk*> actionTableWalks(const QosObjectTable& table) {
+std::vector<const StageWalk*> actionTableWalks(const QosObjectTable& table, bool withCounters) {
     const std::bitset<32> types = typesIn(table);
     std::vector<const StageWalk*> walks;
     for (const ActionTable& action : tables) {
-        if (types.test(action.objectType)) {
+        if (types.test(action.objectType) &&
+            (withCounters || action.stage == ActionStage::configs)) {
             for (const StageWalk& walk : action.table.walks) {
                 walks.push_back(&walk);
             }

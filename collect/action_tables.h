@@ -44,8 +44,9 @@ using ActionRowRange = std::pair<TableRows::const_iterator, TableRows::const_ite
 ActionRowRange actionRowsOf(const std::vector<TableRows>& rows, size_t t,
                             const QosObjectRecord& action);
 
-// The walks of both stages for the action types in `table`: -fast's second wave.
-std::vector<const StageWalk*> actionTableWalks(const QosObjectTable& table);
+// The walks of the action types in `table`, the counters' only `withCounters`: -fast's second
+// wave.
+std::vector<const StageWalk*> actionTableWalks(const QosObjectTable& table, bool withCounters);
 
 // Walks the stage's tables of the action types in `table`, in order, into `rows` (one entry per
 // table); ends at the first failed walk. Nothing to walk is a stage that ran to its end.

@@ -49,12 +49,10 @@ void storeClassStatisticsRow(QosObjectTable& table, Row row, const ClassStatisti
     }
     QosObjectRecord* record =
         table.findByPolicyObject(subidAt(name, indexAt), subidAt(name, indexAt + 1));
-    if (record == nullptr) {
-        return;
-    }
-    for (size_t k = 0; k < row.size(); ++k) {
-        record->counters.set(walk.kinds[k],
-                             walk.wholeCounters ? row[k]->wholeNumber() : row[k]->number());
+    for (size_t k = 0; record != nullptr && k < row.size(); ++k) {
+        // Only a Counter64 is read whole; any other value, as every 32-bit count.
+        const bool whole = walk.wholeCounters && row[k]->type() == ASN_COUNTER64;
+        record->counters.set(walk.kinds[k], whole ? row[k]->wholeNumber() : row[k]->number());
     }
 }
 
@@ -75,17 +73,35 @@ WalkOutcome collectClassStatistics(ColumnWalker& walker, QosObjectTable& table,
     return stage;
 }
 
+namespace {
+
+void setCounters(ClassCounters& counters, const FieldValues& fields) {
+    for (size_t kind = 0; kind < ClassCounters::kindCount; ++kind) {
+        if (fields.has(kind)) {
+            counters.set(static_cast<ClassCounters::Kind>(kind), fields.value(kind));
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<oid> documentedSourceColumns(const ColumnValues& row) {
+    return sourceColumns(documentedTable, row);
+}
+
+void setDocumentedCounters(ClassCounters& counters, const ColumnValues& row,
+                           uint32_t* narrowKinds) {
+    setCounters(counters, resolveFields(documentedTable, row, narrowKinds));
+}
+
 WalkOutcome collectDocumentedClassStatistics(ColumnWalker& walker, QosObjectTable& table) {
     walker.context().debug("Starting class counter collection\n");
     TableRows rows;
     const WalkOutcome outcome = collectTableRows(walker, documentedTable, rows);
     for (const auto& [key, fields] : rows) {
-        QosObjectRecord* record = table.findByPolicyObject(static_cast<uint32_t>(key.first >> 32),
-                                                           static_cast<uint32_t>(key.first));
-        for (size_t kind = 0; record != nullptr && kind < ClassCounters::kindCount; ++kind) {
-            if (fields.has(kind)) {
-                record->counters.set(static_cast<ClassCounters::Kind>(kind), fields.value(kind));
-            }
+        if (QosObjectRecord* record = table.findByPolicyObject(
+                static_cast<uint32_t>(key.first >> 32), static_cast<uint32_t>(key.first))) {
+            setCounters(record->counters, fields);
         }
     }
     walker.context().debug("Finished class counter collection\n\n");

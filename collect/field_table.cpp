@@ -9,9 +9,6 @@ namespace {
 
 constexpr uint32_t percentageRate = 2;  // PoliceRateType and the shaping rate type
 
-// The columns one row gave, as they came.
-using ColumnValues = std::vector<std::pair<oid, uint64_t>>;
-
 size_t indexLength(RowIndex index) {
     switch (index) {
         case RowIndex::config:
@@ -40,26 +37,46 @@ RowKey rowKey(RowIndex index, std::span<const oid> name, size_t at) {
     return {};
 }
 
-const uint64_t* find(const ColumnValues& row, oid column) {
-    const auto value = std::find_if(row.begin(), row.end(),
-                                    [&](const auto& entry) { return entry.first == column; });
-    return value == row.end() ? nullptr : &value->second;
+const ColumnValue* find(const ColumnValues& row, oid column) {
+    const auto value = std::find_if(
+        row.begin(), row.end(), [&](const ColumnValue& entry) { return entry.column == column; });
+    return value == row.end() ? nullptr : &*value;
 }
 
-FieldValues resolve(const FieldTable& table, const ColumnValues& row) {
+// The field's first source the row has, and its values; none when the row has none.
+struct Found {
+    const ColumnValue* value = nullptr;
+    const ColumnValue* low = nullptr;  // for an overflow column
+};
+Found firstSource(const TableField& field, const ColumnValues& row) {
+    for (const ValueSource& source : field.sources) {
+        const ColumnValue* value = source.column != 0 ? find(row, source.column) : nullptr;
+        if (value != nullptr && source.lowColumn == 0) {
+            return {value, nullptr};
+        }
+        const ColumnValue* low = value != nullptr ? find(row, source.lowColumn) : nullptr;
+        if (low != nullptr) {
+            return {value, low};
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+FieldValues resolveFields(const FieldTable& table, const ColumnValues& row,
+                          uint32_t* narrowFields) {
     FieldValues fields;
     for (size_t f = 0; f < table.fields.size(); ++f) {
-        for (const ValueSource& source : table.fields[f].sources) {
-            const uint64_t* value = source.column != 0 ? find(row, source.column) : nullptr;
-            if (value != nullptr && source.lowColumn == 0) {
-                fields.set(f, *value);
-                break;
-            }
-            const uint64_t* low = value != nullptr ? find(row, source.lowColumn) : nullptr;
-            if (low != nullptr) {
-                fields.set(f, (*value << 32) + (*low & 0xffffffffU));
-                break;
-            }
+        const Found found = firstSource(table.fields[f], row);
+        if (found.value == nullptr) {
+            continue;
+        }
+        fields.set(f, found.low == nullptr
+                          ? found.value->value
+                          : (found.value->value << 32) + (found.low->value & 0xffffffffU));
+        if (narrowFields != nullptr && found.low == nullptr && found.value->narrow) {
+            *narrowFields |= 1U << f;
         }
     }
     const bool percentage = table.rateTypeField >= 0 && fields.has(table.rateTypeField) &&
@@ -72,7 +89,19 @@ FieldValues resolve(const FieldTable& table, const ColumnValues& row) {
     return fields;
 }
 
-}  // namespace
+std::vector<oid> sourceColumns(const FieldTable& table, const ColumnValues& row) {
+    std::vector<oid> columns;
+    for (const TableField& field : table.fields) {
+        const Found found = firstSource(field, row);
+        for (const ColumnValue* value : {found.value, found.low}) {
+            if (value != nullptr &&
+                std::find(columns.begin(), columns.end(), value->column) == columns.end()) {
+                columns.push_back(value->column);
+            }
+        }
+    }
+    return columns;
+}
 
 WalkOutcome collectTableRows(ColumnWalker& walker, const FieldTable& table, TableRows& rows) {
     std::map<RowKey, ColumnValues> read;
@@ -84,8 +113,8 @@ WalkOutcome collectTableRows(ColumnWalker& walker, const FieldTable& table, Tabl
             if (name.size() >= column.size() + indexLength(table.index)) {
                 // Rates, depths and configured values are numbers whatever their tag: the
                 // 64-bit gauges and configuration values travel as Counter64.
-                read[rowKey(table.index, name, column.size())].emplace_back(column.back(),
-                                                                            row[0]->wholeNumber());
+                read[rowKey(table.index, name, column.size())].push_back(
+                    {column.back(), row[0]->wholeNumber()});
             }
         });
         stage.rows += outcome.rows;
@@ -95,7 +124,7 @@ WalkOutcome collectTableRows(ColumnWalker& walker, const FieldTable& table, Tabl
         }
     }
     for (const auto& [key, columns] : read) {
-        if (FieldValues fields = resolve(table, columns); fields.any()) {
+        if (FieldValues fields = resolveFields(table, columns); fields.any()) {
             rows[key] = fields;
         }
     }

@@ -10,6 +10,7 @@
 #include <span>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "collect/stage_walks.h"
 
@@ -82,6 +83,21 @@ struct FieldTable {
 template <oid table, const char* stage, bool byPolicy, oid... columns>
 inline constexpr StageWalk tableWalks[] = {
     {stage, std::span(&qosColumnOid<table, columns>, 1), 8, 10, byPolicy}...};
+
+// One column's value in a row, as it came: `narrow` when a Counter32 carried it.
+struct ColumnValue {
+    oid column;
+    uint64_t value;
+    bool narrow = false;
+};
+using ColumnValues = std::vector<ColumnValue>;
+
+// A row's fields from the columns it gave. With `narrowFields`, bit f is set where field f came
+// from one column that a Counter32 carried.
+FieldValues resolveFields(const FieldTable& table, const ColumnValues& row,
+                          uint32_t* narrowFields = nullptr);
+// The columns a row's fields come from, of those it gave: each field's first source it has.
+std::vector<oid> sourceColumns(const FieldTable& table, const ColumnValues& row);
 
 // Walks the table's columns in order, ending at the first failed walk, and puts the fields of
 // every row it read, failed or not, into `rows`.

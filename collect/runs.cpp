@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "collect/action_tables.h"
+#include "collect/counter_poll.h"
 #include "collect/queue_bandwidth.h"
 #include "collect/stages.h"
 
@@ -113,6 +114,51 @@ RunResult collectForTextReport(RunContext& context, const SnmpSettings& settings
     return result;
 }
 
+void collectDocumentStages(RunContext& context, SnmpSession& session, bool fast, bool counters,
+                           RunResult& result) {
+    const auto stage = [&](const char* name, const WalkOutcome& outcome) {
+        result.stages.push_back({name, outcome.failure});
+    };
+    ColumnWalker walker(context, session, fast);
+    stage("servicePolicies",
+          collectServicePolicies(walker, servicePolicyTypedWalk, result.servicePolicies));
+    const std::vector<uint32_t> policies = policyIndices(result.servicePolicies);
+    if (fast) {
+        std::vector<const StageWalk*> statisticsWalks;
+        for (const StageWalk& walk : documentedClassStatisticsWalks()) {
+            statisticsWalks.push_back(&walk);
+        }
+        walker.prefetch(
+            laterStageWalks(counters ? statisticsWalks : std::vector<const StageWalk*>{}),
+            policies);
+    }
+    stage("objects", collectPolicyObjects(walker, result.table));
+    if (fast) {
+        // Which action tables to walk follows from the objects: a second wave.
+        walker.prefetch(actionTableWalks(result.table, counters), policies);
+    }
+    stage("policyMapNames", collectPolicyMapNames(walker, result.table));
+    stage("classMapNames", collectClassMapNames(walker, result.table));
+    stage("matchStatements", collectMatchStatements(walker, result.table));
+    if (counters) {
+        stage("classCounters", collectDocumentedClassStatistics(walker, result.table));
+    }
+    stage("interfaceNames", collectInterfaceNames(context, session, result.servicePolicies));
+    stage("actionConfigs",
+          collectActionTables(walker, result.table, ActionStage::configs, result.actionRows));
+    deriveQueueBandwidths(result);
+    if (counters) {
+        collectActionCounters(walker, result);
+    }
+}
+
+void collectActionCounters(ColumnWalker& walker, RunResult& result) {
+    result.stages.push_back(
+        {"actionCounters",
+         collectActionTables(walker, result.table, ActionStage::counters, result.actionRows)
+             .failure});
+}
+
 RunResult collectForDocuments(RunContext& context, const SnmpSettings& settings,
                               const CollectOptions& options) {
     RunResult result;
@@ -122,37 +168,39 @@ RunResult collectForDocuments(RunContext& context, const SnmpSettings& settings,
         return result;
     }
     const auto start = std::chrono::steady_clock::now();
-    const auto stage = [&](const char* name, const WalkOutcome& outcome) {
-        result.stages.push_back({name, outcome.failure});
-    };
-    ColumnWalker walker(context, session, options.fast);
-    stage("servicePolicies",
-          collectServicePolicies(walker, servicePolicyTypedWalk, result.servicePolicies));
-    const std::vector<uint32_t> policies = policyIndices(result.servicePolicies);
-    if (options.fast) {
-        std::vector<const StageWalk*> statisticsWalks;
-        for (const StageWalk& walk : documentedClassStatisticsWalks()) {
-            statisticsWalks.push_back(&walk);
-        }
-        walker.prefetch(laterStageWalks(statisticsWalks), policies);
-    }
-    stage("objects", collectPolicyObjects(walker, result.table));
-    if (options.fast) {
-        // Which action tables to walk follows from the objects: a second wave.
-        walker.prefetch(actionTableWalks(result.table), policies);
-    }
-    stage("policyMapNames", collectPolicyMapNames(walker, result.table));
-    stage("classMapNames", collectClassMapNames(walker, result.table));
-    stage("matchStatements", collectMatchStatements(walker, result.table));
-    stage("classCounters", collectDocumentedClassStatistics(walker, result.table));
-    stage("interfaceNames", collectInterfaceNames(context, session, result.servicePolicies));
-    stage("actionConfigs",
-          collectActionTables(walker, result.table, ActionStage::configs, result.actionRows));
-    deriveQueueBandwidths(result);
-    stage("actionCounters",
-          collectActionTables(walker, result.table, ActionStage::counters, result.actionRows));
+    collectDocumentStages(context, session, options.fast, true, result);
     result.collectSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    session.close();
+    finish(context, result);
+    return result;
+}
+
+RunResult collectThroughCache(RunContext& context, const SnmpSettings& settings, TreeCache& cache,
+                              const std::string& key, TreeCache::Clock::duration maxAge,
+                              const CollectOptions& options, bool& treeFromCache) {
+    RunResult opening;
+    SnmpSession session(complaintsTo(context));
+    if (!open(session, settings, context, opening, documentStages)) {
+        finish(context, opening);
+        return opening;
+    }
+    const auto start = TreeCache::Clock::now();
+    const bool caching = maxAge > TreeCache::Clock::duration::zero();
+    const FollowedPoll followed = pollFollowingTree(
+        context, session, caching ? cache.find(key, maxAge, start) : nullptr, options.fast, false);
+    if (followed.configurationChanged || followed.treeStale()) {
+        cache.drop(key);
+    }
+    if (caching && followed.treeWalked && !followed.treeStale() && followed.tree->complete()) {
+        cache.keep(key, followed.tree);
+    }
+    treeFromCache = !followed.treeWalked;
+    RunResult result = documentsResult(*followed.tree, followed.poll);
+    // The actions' counters move as the classes' do: read fresh, as the documents run does.
+    ColumnWalker walker(context, session, options.fast);
+    collectActionCounters(walker, result);
+    result.collectSeconds = std::chrono::duration<double>(TreeCache::Clock::now() - start).count();
     session.close();
     finish(context, result);
     return result;

@@ -5,6 +5,8 @@
 
 #include "collect/run_context.h"
 #include "collect/run_result.h"
+#include "collect/stages.h"
+#include "collect/tree_cache.h"
 #include "snmp/session.h"
 
 struct CollectOptions {
@@ -16,3 +18,20 @@ RunResult collectForTextReport(RunContext& context, const SnmpSettings& settings
                                const CollectOptions& options);
 RunResult collectForDocuments(RunContext& context, const SnmpSettings& settings,
                               const CollectOptions& options);
+// The documents' run through the configuration cache (the exporter's probe): the tree kept under
+// `key` while younger than `maxAge` (0: nothing kept), else walked and kept when every stage
+// ran to its end; the counters polled by the rule of collect/counter_poll.h; the entry dropped
+// when a poll finds the configuration changed; the actions' counters walked as the documents
+// run walks them. Gives what collectForDocuments gives; `treeFromCache` says whether the tree
+// came from the cache.
+RunResult collectThroughCache(RunContext& context, const SnmpSettings& settings, TreeCache& cache,
+                              const std::string& key, TreeCache::Clock::duration maxAge,
+                              const CollectOptions& options, bool& treeFromCache);
+
+// The documents' stages in their order on an open session, into `result`; without `counters`
+// neither the class nor the action counter stage: the tree the counter polls read
+// (collect/tree_snapshot.h).
+void collectDocumentStages(RunContext& context, SnmpSession& session, bool fast, bool counters,
+                           RunResult& result);
+// The actions' counter stage, on the actions of `result`'s table.
+void collectActionCounters(ColumnWalker& walker, RunResult& result);

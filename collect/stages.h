@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "collect/column_walk.h"
+#include "collect/field_table.h"
 #include "collect/object_table.h"
 #include "collect/run_result.h"
 #include "collect/walker.h"
@@ -45,7 +46,14 @@ void storeClassStatisticsRow(QosObjectTable& table, Row row, const ClassStatisti
 // Every counter a class can have, for the documents: one walk per column, since routers give
 // different subsets, each counter from its 64-bit column, else its overflow and low columns.
 std::span<const StageWalk> documentedClassStatisticsWalks();
+// The columns, of those a class's row gave, that the documents' rule reads its counters from.
+std::vector<oid> documentedSourceColumns(const ColumnValues& row);
 WalkOutcome collectDocumentedClassStatistics(ColumnWalker& walker, QosObjectTable& table);
+// The class counters of one row of cbQosCMStatsTable by the documents' rule; the counter polls
+// read their GETs by it too. With `narrowKinds`, bit k is set where counter k came from a
+// Counter32.
+void setDocumentedCounters(ClassCounters& counters, const ColumnValues& row,
+                           uint32_t* narrowKinds = nullptr);
 
 // The name of each service policy's interface: ifName, else ifDescr, by GET for just the
 // interfaces in the table; "control-plane" for a control-plane policy. Then the speed of the

@@ -24,10 +24,6 @@ struct LabelledAction {
     const QosObjectRecord* action;
 };
 
-std::string text(std::optional<std::string_view> name, uint32_t number) {
-    return name ? std::string(*name) : std::to_string(number);
-}
-
 // interface, if_index, direction, policy, class, path, policy_index and object_index of a class,
 // then `extra` (an action's index).
 std::string classLabels(const QosObjectTable& table, const Policies& policies,
@@ -38,9 +34,8 @@ std::string classLabels(const QosObjectTable& table, const Policies& policies,
     const ServicePolicy* policy = attached != policies.end() ? attached->second : nullptr;
     const std::string ifIndex = policy ? std::to_string(policy->ifIndex) : "";
     const TreePlace place = placeOf(table, ancestors, index);
-    const std::string interface = policy ? policy->interfaceName.value_or(ifIndex) : "";
-    const std::string direction =
-        policy ? text(directionName(policy->direction), policy->direction) : "";
+    const std::string interface = interfaceText(policy);
+    const std::string direction = directionText(policy);
     const std::string policyIndex = std::to_string(record.policyIndex);
     const std::string objectIndex = std::to_string(record.objectIndex);
     MetricLabels labels = {{"interface", interface},      {"if_index", ifIndex},

@@ -85,3 +85,15 @@ std::optional<bool> truthValue(uint64_t value) {
     }
     return std::nullopt;
 }
+
+std::string interfaceText(const ServicePolicy* policy) {
+    return policy ? policy->interfaceName.value_or(std::to_string(policy->ifIndex)) : "";
+}
+
+std::string directionText(const ServicePolicy* policy) {
+    if (policy == nullptr) {
+        return "";
+    }
+    const std::optional<std::string_view> name = directionName(policy->direction);
+    return name ? std::string(*name) : std::to_string(policy->direction);
+}

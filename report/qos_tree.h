@@ -11,6 +11,7 @@
 
 #include "collect/field_table.h"
 #include "collect/object_table.h"
+#include "collect/run_result.h"
 
 // Calls enter(record, ancestors) for each record reached, `ancestors` being the records above
 // it with the top-level one first, and leave(record) once its subtree is done. A record already
@@ -63,3 +64,8 @@ std::optional<std::string_view> objectTypeName(uint32_t objectType);  // cbQosOb
 std::optional<std::string_view> fieldCodeName(ValueKind kind, uint64_t code);
 // A TruthValue: true(1) or false(2); none for anything else.
 std::optional<bool> truthValue(uint64_t value);
+
+// The interface a policy instance sits on as the writers name it: its name, else its ifIndex;
+// and its direction's name, else the number. Both empty without a policy.
+std::string interfaceText(const ServicePolicy* policy);
+std::string directionText(const ServicePolicy* policy);

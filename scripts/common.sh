@@ -2,7 +2,7 @@
 # shellcheck shell=bash
 
 build_packages=(cmake g++ make pkg-config libsnmp-dev libssl-dev nlohmann-json3-dev prometheus-cpp-dev
-    libcpp-httplib-dev libyaml-cpp-dev libcrypt-dev)
+    libcpp-httplib-dev libyaml-cpp-dev libcrypt-dev libncurses-dev)
 agent_packages=(snmp snmpsim python3-pysnmp4 python3-pycryptodome)
 test_packages=(googletest libgtest-dev valgrind clang libclang-rt-14-dev prometheus python3-prometheus-client
     python3-bcrypt openssl)

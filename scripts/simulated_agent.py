@@ -2,10 +2,10 @@
 
 Used by the demo and the benchmark scripts and by the end-to-end tests. As a command:
 
-    simulated_agent.py DATA.snmprec ADDRESS [--v3 NAME AUTH PRIV]... -- COMMAND [ARG...]
+    simulated_agent.py DATA.snmprec ADDRESS [--moving] [--v3 NAME AUTH PRIV]... -- COMMAND [ARG...]
 
 starts the agent, waits until it answers, runs COMMAND, stops the agent and exits with
-COMMAND's exit code.
+COMMAND's exit code. With --moving the class counters grow (see moving_counters()).
 """
 
 import os
@@ -19,6 +19,50 @@ import time
 SYS_DESCR = "1.3.6.1.2.1.1.1.0|4|galvetrin test agent\n"
 # snmpsim serves SNMPv3 with the empty context name from the data file named after this OID.
 V3_DATA_FILE = "1.3.6.1.6.1.1.0.snmprec"
+
+
+STATS = "1.3.6.1.4.1.9.9.166.1.15.1.1."
+PACKET_BYTES = 500
+
+
+def traffic(policy, obj):
+    """The made-up traffic of a class: packets per second offered and the share dropped."""
+    return 100 + (policy * 7 + obj * 13) % 20 * 50, 0.02 if (policy + obj) % 3 == 0 else 0.0
+
+
+def moving_counters(records):
+    """The data with the class counters growing at the rates traffic() gives (snmpsim's numeric
+    variation, from the recorded values on), the bit rate gauges set to match, 64-bit byte
+    counters and bit rates added where a class has none, and sysUpTime.0 counting."""
+    lines, classes, columns = [], {}, {}
+    for line in records.splitlines():
+        name, tag, value = line.split("|", 2)
+        if not name.startswith(STATS):
+            lines.append(line)
+            continue
+        column, policy, obj = map(int, name[len(STATS):].split("."))
+        classes[policy, obj] = True
+        columns[column, policy, obj] = tag, value
+    for policy, obj in classes:
+        for column in (6, 7, 10, 11):
+            columns.setdefault((column, policy, obj), ("70" if column in (6, 10) else "66", "0"))
+    for (column, policy, obj), (tag, value) in sorted(columns.items()):
+        packets, drop = traffic(policy, obj)
+        rate = {2: packets, 3: packets, 6: packets * PACKET_BYTES,
+                10: packets * PACKET_BYTES * (1 - drop), 13: packets * drop, 14: packets * drop,
+                17: packets * PACKET_BYTES * drop}.get(column)
+        gauge = {7: packets, 11: packets * (1 - drop), 18: packets * drop}.get(column)
+        name = "%s%d.%d.%d" % (STATS, column, policy, obj)
+        if rate is not None:
+            wrap = ",wrap=1" if tag == "65" else ""
+            lines.append("%s|%s:numeric|initial=%s,rate=%s%s" % (name, tag, value, rate, wrap))
+        elif gauge is not None:
+            lines.append("%s|%s|%d" % (name, tag, round(gauge * PACKET_BYTES * 8)))
+        else:
+            lines.append("%s|%s|%s" % (name, tag, value))
+    lines.append("1.3.6.1.2.1.1.3.0|67:numeric|initial=0,rate=100")
+    return "\n".join(sorted(lines, key=lambda line: [
+        int(n) for n in line.split("|")[0].split(".")])) + "\n"
 
 
 class V3User:
@@ -140,6 +184,8 @@ def main(argv):
     split = argv.index("--")
     data_file, address = argv[0], argv[1]
     options, command = argv[2:split], argv[split + 1:]
+    moving = options[:1] == ["--moving"]
+    options = options[moving:]
     users = []
     while options[:1] == ["--v3"] and len(options) >= 4:
         users.append(V3User(options[1], options[2] or None, options[3] or None))
@@ -147,8 +193,10 @@ def main(argv):
     if options:
         sys.exit("unknown options: " + " ".join(options))
     with open(data_file) as f:
-        data = f.read()
+        data = moving_counters(f.read()) if moving else f.read()
     with SimulatedAgent(data, address=address, v3_users=users):
+        # The command takes Ctrl-C and ends on it; the agent is stopped after it.
+        signal.signal(signal.SIGINT, signal.SIG_IGN)
         return subprocess.call(command)
 
 

@@ -25,6 +25,9 @@ std::string settingsOf(Entries entries) {
         << " a=" << s.authPassPhrase << " p=" << s.privPassPhrase << " "
         << static_cast<int>(s.authProtocol) << "/" << static_cast<int>(s.privProtocol) << " d"
         << o.debug << " hc" << o.highCapacity;
+    if (o.watchSeconds != 0) {
+        out << " watch" << o.watchSeconds;
+    }
     return out.str();
 }
 
@@ -47,7 +50,14 @@ TEST(CommandLine, SettingsOrUsage) {
         {{"-h", "-v2c"}, "-h:161 v1 c= u= a= p= 0/0 d0 hc0"},
         {{}, "usage"}, {{"192.0.2.1"}, "usage"}, {{"a", "/?"}, "usage"}, {{"a", "/h"}, "usage"},
         {{"a", "-Help"}, "usage"}, {{"a", "-x"}, "usage"}, {{"a", ""}, "usage"},
-        {{"a", "-dd"}, "usage"}, {{"a", "-v2c", "-c"}, "usage"}, {{"a", "-priv"}, "usage"}};
+        {{"a", "-dd"}, "usage"}, {{"a", "-v2c", "-c"}, "usage"}, {{"a", "-priv"}, "usage"},
+        // -watch: whole seconds from 1 to 3600, and neither a document nor debug lines.
+        {{"a", "-Watch", "3600", "-hc"}, "a:161 v0 c= u= a= p= 0/0 d0 hc1 watch3600"},
+        {{"a", "-watch", "0"}, "usage"}, {{"a", "-watch", "3601"}, "usage"},
+        {{"a", "-watch", "99999999999"}, "usage"}, {{"a", "-watch", "1.5"}, "usage"},
+        {{"a", "-watch", ""}, "usage"}, {{"a", "-watch"}, "usage"},
+        {{"a", "-watch", "1", "-json"}, "usage"}, {{"a", "-metrics", "-watch", "1"}, "usage"},
+        {{"a", "-d", "-watch", "1"}, "usage"}};
     // clang-format on
     for (const auto& [entries, expected] : cases) {
         EXPECT_EQ(settingsOf(entries), expected) << testing::PrintToString(entries);

@@ -1,0 +1,201 @@
+#include "collect/class_counter_gets.h"
+
+#include <bit>
+#include <deque>
+
+#include "collect/stages.h"
+#include "collect/walk_progress.h"
+#include "snmp/exchanges.h"
+
+namespace {
+
+// A binding of a counter column with its two index numbers takes about 35 bytes in a response
+// (its OID, a Counter64 and their headers); with the message's headers, 36 of them fill the
+// 1,400 bytes of -fast's responses.
+constexpr size_t bindingsPerRequest = 36;
+constexpr int32_t tooBig = 1;
+constexpr oid sysUpTime[] = {1, 3, 6, 1, 2, 1, 1, 3, 0};
+
+// The classes [first, end) in one GET.
+struct Batch {
+    size_t first;
+    size_t end;
+    bool withUptime;
+};
+
+size_t bindingsOf(const ClassInstance& instance) {
+    return static_cast<size_t>(std::popcount(instance.walks));
+}
+
+// Whole classes to a request, at least one.
+std::deque<Batch> batches(std::span<const ClassInstance> classes, bool withUptime) {
+    std::deque<Batch> all;
+    size_t first = 0;
+    while (first < classes.size() || (withUptime && all.empty())) {
+        const bool uptime = withUptime && all.empty();
+        size_t bindings = uptime ? 1 : 0;
+        size_t end = first;
+        while (end < classes.size() &&
+               (end == first || bindings + bindingsOf(classes[end]) <= bindingsPerRequest)) {
+            bindings += bindingsOf(classes[end++]);
+        }
+        all.push_back({first, end, uptime});
+        first = end;
+    }
+    return all;
+}
+
+class CounterGets {
+  public:
+    CounterGets(RunContext& context, SnmpSession& session, std::span<const ClassInstance> classes)
+        : context_(context), session_(session), classes_(classes) {
+        poll_.classes.resize(classes.size());
+    }
+
+    CounterPoll run(bool withUptime) {
+        std::deque<Batch> waiting = batches(classes_, withUptime);
+        PendingExchanges exchanges(session_);
+        WalkProgress progress(context_, "classCounters");
+        uint64_t requests = 0;
+        while ((!waiting.empty() && !poll_.failed()) || exchanges.pending() != 0) {
+            while (!waiting.empty() && !poll_.failed() &&
+                   exchanges.pending() < context_.limits().maxInFlight) {
+                if (context_.stop().reached()) {
+                    poll_.failure = stoppedLine(context_.stop());
+                    break;
+                }
+                const Batch batch = waiting.front();
+                waiting.pop_front();
+                SnmpRequest request(session_, context_.nextRequestId(), SNMP_MSG_GET);
+                ++requests;
+                std::vector<std::vector<oid>> asked = names(batch);
+                for (const std::vector<oid>& name : asked) {
+                    request.addNullBinding(name);
+                }
+                session_.setExchangeLimits(context_.limits().timeoutMicroseconds,
+                                           context_.limits().retries);
+                context_.countRequest();
+                exchanges.send(request, [this, batch, &waiting, asked = std::move(asked)](
+                                            std::unique_ptr<SnmpResponse> response) {
+                    take(batch, asked, std::move(response), waiting);
+                });
+            }
+            exchanges.wait(context_.stop());
+            progress.update(answered_, requests);
+        }
+        if (poll_.failed()) {
+            context_.failure(poll_.failure);
+        }
+        return std::move(poll_);
+    }
+
+  private:
+    std::vector<std::vector<oid>> names(const Batch& batch) const {
+        std::vector<std::vector<oid>> asked;
+        if (batch.withUptime) {
+            asked.emplace_back(std::begin(sysUpTime), std::end(sysUpTime));
+        }
+        const std::span<const StageWalk> walks = documentedClassStatisticsWalks();
+        for (size_t i = batch.first; i < batch.end; ++i) {
+            for (size_t w = 0; w < walks.size(); ++w) {
+                if ((classes_[i].walks >> w & 1U) != 0) {
+                    const ColumnOid column = walks[w].columns.front();
+                    std::vector<oid>& name = asked.emplace_back(column.begin(), column.end());
+                    name.push_back(classes_[i].policyIndex);
+                    name.push_back(classes_[i].objectIndex);
+                }
+            }
+        }
+        return asked;
+    }
+
+    void take(const Batch& batch, const std::vector<std::vector<oid>>& asked,
+              std::unique_ptr<SnmpResponse> response, std::deque<Batch>& waiting) {
+        context_.debug("Sending GET class counter packet...");
+        const int32_t errorCode = response ? response->errorCode() : 0;
+        if (errorCode == tooBig && batch.end - batch.first > 1) {
+            // Half the classes to a request, each half asked again.
+            context_.debug("\n");
+            const size_t middle = batch.first + (batch.end - batch.first) / 2;
+            waiting.push_front({middle, batch.end, false});
+            waiting.push_front({batch.first, middle, batch.withUptime});
+            return;
+        }
+        if (!response || errorCode != 0) {
+            context_.debug("\n");
+            if (poll_.failed()) {
+                return;
+            }
+            if (context_.stop().reached()) {
+                poll_.failure = stoppedLine(context_.stop());
+            } else {
+                if (!response) {
+                    context_.countUnanswered();
+                }
+                poll_.failure = failureLine(session_.settings().agentName, response.get());
+            }
+            return;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (!poll_.firstAnswer) {
+            poll_.firstAnswer = std::chrono::system_clock::now();
+        }
+        context_.debug("Packet returned...");
+        context_.debug("OIDs returned: %u\n", static_cast<unsigned>(response->bindingCount()));
+        // A GET answers in the order asked; a binding that names anything else answers nothing.
+        const auto answers = [&](size_t position) {
+            ResponseBinding& binding = response->binding(static_cast<int32_t>(position + 1));
+            if (context_.debugging()) {
+                context_.debug("OID%zu: %s = %s\n", position + 1, binding.oidText().c_str(),
+                               binding.valueText().c_str());
+            }
+            const u_char type = binding.type();
+            return position < asked.size() && std::ranges::equal(binding.name(), asked[position]) &&
+                   type != SNMP_NOSUCHOBJECT && type != SNMP_NOSUCHINSTANCE &&
+                   type != SNMP_ENDOFMIBVIEW;
+        };
+        size_t position = 0;
+        if (batch.withUptime) {
+            if (answers(position)) {
+                poll_.sysUpTime = response->binding(1).number();
+            }
+            ++position;
+        }
+        const std::span<const StageWalk> walks = documentedClassStatisticsWalks();
+        for (size_t i = batch.first; i < batch.end; ++i) {
+            ClassReading& reading = poll_.classes[i];
+            reading.arrival = now;
+            for (size_t w = 0; w < walks.size(); ++w) {
+                if ((classes_[i].walks >> w & 1U) == 0) {
+                    continue;
+                }
+                if (answers(position)) {
+                    ResponseBinding& binding =
+                        response->binding(static_cast<int32_t>(position + 1));
+                    // Rates and counters alike are numbers whatever their tag, as the documents
+                    // read them; a Counter32 is marked, since it wraps.
+                    reading.columns.push_back({walks[w].columns.front().back(),
+                                               binding.wholeNumber(),
+                                               binding.type() == ASN_COUNTER});
+                    reading.answeredWalks |= 1U << w;
+                }
+                ++position;
+            }
+            setDocumentedCounters(reading.counters, reading.columns, &reading.narrowKinds);
+            answered_ += reading.answeredWalks != 0 ? 1 : 0;
+        }
+    }
+
+    RunContext& context_;
+    SnmpSession& session_;
+    std::span<const ClassInstance> classes_;
+    CounterPoll poll_;
+    uint64_t answered_ = 0;
+};
+
+}  // namespace
+
+CounterPoll getClassCounters(RunContext& context, SnmpSession& session,
+                             std::span<const ClassInstance> classes, bool withUptime) {
+    return CounterGets(context, session, classes).run(withUptime);
+}

@@ -1,0 +1,34 @@
+// The one rule by which the exporter's probes and the watch read a router: the tree once, the
+// class counters again and again, and the tree walked again when the configuration changed.
+#pragma once
+
+#include <memory>
+
+#include "collect/class_counter_gets.h"
+#include "collect/tree_snapshot.h"
+
+// Reads the counters of the tree's classes: first a walk of one counter column, which shows
+// whether the router's classes are still the tree's, then the GETs (with `withUptime`,
+// sysUpTime.0 too). A change found by the walk ends the poll before its GETs.
+CounterPoll pollCounters(RunContext& context, SnmpSession& session, const TreeSnapshot& tree,
+                         bool withUptime);
+
+struct FollowedPoll {
+    std::shared_ptr<const TreeSnapshot> tree;  // the tree the poll read
+    CounterPoll poll;
+    bool treeWalked = false;  // the tree was walked by this call
+    bool configurationChanged =
+        false;  // ... because a poll of the tree it was given found a change
+    // The poll still found a change: the next call must walk the tree again.
+    bool treeStale() const { return poll.configurationChanged; }
+};
+
+// One poll by the rule: walks the tree when `tree` is null; polls its counters; when that
+// finds a change, walks the tree again and polls once more.
+FollowedPoll pollFollowingTree(RunContext& context, SnmpSession& session,
+                               std::shared_ptr<const TreeSnapshot> tree, bool fast,
+                               bool withUptime);
+
+// The documents' result of the tree and a poll of it: what a documents run of the same router
+// gives, the poll's failure as the class counter stage's.
+RunResult documentsResult(const TreeSnapshot& tree, const CounterPoll& poll);
