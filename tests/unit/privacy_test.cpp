@@ -98,6 +98,9 @@ usmUser* tripleDesUser() {
     user->secName = strdup("tdes");
     user->engineID = static_cast<u_char*>(netsnmp_memdup(tripleDesEngine.data(), 13));
     user->engineIDLen = tripleDesEngine.size();
+    // Replacing the protocols usm_create_user gives every user.
+    free(user->authProtocol);
+    free(user->privProtocol);
     user->authProtocol = snmp_duplicate_objid(usmHMACSHA1AuthProtocol, 10);
     user->authProtocolLen = 10;
     user->privProtocol = snmp_duplicate_objid(usm3DESPrivProtocol, 10);
