@@ -60,13 +60,14 @@ void PendingExchanges::send(SnmpRequest& request, Completion completion) {
     Exchange& exchange = *exchanges_.emplace_back(std::make_unique<Exchange>());
     exchange.completion = std::move(completion);
     LibraryLock lock(session_.complaints());
-    exchange.ticket = new Ticket{&exchange};
-    if (request.sendWithoutWaiting(onLibraryEvent, exchange.ticket)) {
-        exchange.ticket->accepted = true;
+    auto* ticket = new Ticket{&exchange};
+    exchange.ticket = ticket;
+    if (request.sendWithoutWaiting(onLibraryEvent, ticket)) {
+        ticket->accepted = true;
         return;
     }
     // Refused: the library may have called back already, and holds nothing of it.
-    delete exchange.ticket;
+    delete ticket;
     exchange.ticket = nullptr;
     exchange.ended = true;
 }

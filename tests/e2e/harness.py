@@ -16,10 +16,10 @@ sys.path.insert(0, os.path.join(ROOT, "scripts"))
 from simulated_agent import SimulatedAgent, V3User  # noqa: E402,F401
 
 
-def run(*args, timeout=600):
+def run(*args, timeout=600, env=None):
     """The tool's run, text output; argv[0] is "galvetrin" wherever the binary is."""
     return subprocess.run(["galvetrin", *args], executable=TOOL, capture_output=True, text=True,
-                          timeout=timeout)
+                          timeout=timeout, env=env)
 
 
 def read(*path, default=None):

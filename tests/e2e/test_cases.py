@@ -8,6 +8,7 @@ import contextlib
 import glob
 import os
 import shlex
+import tempfile
 import unittest
 
 from harness import ADDRESS, CASES, ROOT, BadAgent, SimulatedAgent, read, run
@@ -33,6 +34,20 @@ class Cases(unittest.TestCase):
                     result = run(*shlex.split(line.replace("ADDRESS", ADDRESS)))
                     self.assertEqual((stdout, stderr, code.strip()), (
                         result.stdout, result.stderr, str(result.returncode)), line)
+
+    def test_no_configuration_or_environment_is_read(self):
+        with tempfile.TemporaryDirectory() as home, SimulatedAgent(
+                read(ROOT, "scripts", "routers", "classic.snmprec"), ADDRESS):
+            os.mkdir(os.path.join(home, ".snmp"))
+            with open(os.path.join(home, ".snmp", "snmp.conf"), "w") as conf:
+                # The last line, read, would make every run fail: no such local address.
+                conf.write("defVersion 3\ndefSecurityName nobody\ndefCommunity wrong\n"
+                           "clientaddr 192.0.2.1\n")
+            env = dict(os.environ, HOME=home, MIBFILES=os.path.join(home, "none.txt"),
+                       MIBDIRS=home, SNMP_PERSISTENT_DIR=home)
+            result = run(ADDRESS, "-v2c", "-c", "public", env=env)
+        self.assertEqual((read(CASES, "classic", "stdout.out"), "", 0),
+                         (result.stdout, result.stderr, result.returncode))
 
     @unittest.skipUnless(os.path.isdir(REAL), "no recorded walks beside the repository")
     def test_recorded_walks(self):
