@@ -44,6 +44,9 @@ bool sameClasses(RunContext& context, SnmpSession& session, const TreeSnapshot& 
 
 CounterPoll pollCounters(RunContext& context, SnmpSession& session, const TreeSnapshot& tree,
                          bool withUptime) {
+    if (context.sinks().countersBegin) {
+        context.sinks().countersBegin();
+    }
     CounterPoll poll;
     if (!sameClasses(context, session, tree, poll.failure)) {
         poll.configurationChanged = !poll.failed();

@@ -27,6 +27,9 @@ struct RunSinks {
     std::function<void(std::string_view)> failure;
     // Each warning as it arises (they are also kept in the result).
     std::function<void(std::string_view)> warning;
+    // A poll's counter requests are about to go out (the exporter lets identical probes join a
+    // collection until then).
+    std::function<void()> countersBegin;
     // A long walk's progress: it began, it moved on (rows so far, requests so far), it ended.
     std::function<void(const char* stage)> walkBegin;
     std::function<void(uint64_t rows, uint64_t requests)> walkProgress;

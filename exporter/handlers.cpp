@@ -72,7 +72,7 @@ void probe(Exporter& exporter, const httplib::Request& request, httplib::Respons
     // deadline, or early when the exporter shuts down.
     job.cancelled = &exporter.stopping;
     const auto start = std::chrono::steady_clock::now();
-    const ProbeAnswer answer = runProbe(job);
+    const ProbeAnswer answer = runProbe(job, exporter.probes);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     exporter.metrics.probeDuration().Observe(took.count());
     exporter.metrics.countProbe(answer.success ? ProbeOutcome::success : ProbeOutcome::failure);

@@ -10,6 +10,7 @@
 #include "exporter/config_holder.h"
 #include "exporter/exporter_metrics.h"
 #include "exporter/log.h"
+#include "exporter/probe.h"
 #include "exporter/web_config.h"
 
 struct Exporter {
@@ -20,6 +21,7 @@ struct Exporter {
     std::chrono::nanoseconds timeoutOffset;
     int maxConcurrent;
     const std::atomic<bool>& stopping;  // the probes' cancel flag
+    ProbeShared probes;
     std::atomic<int> inFlight = 0;
 };
 

@@ -14,6 +14,7 @@
 #include "exporter/log.h"
 #include "exporter/signals.h"
 #include "exporter/web_config.h"
+#include "snmp/library.h"
 
 namespace {
 
@@ -63,8 +64,11 @@ int serve(const ExporterFlags& flags, Log& log) {
     ExporterMetrics metrics(GALVETRIN_VERSION);
     ConfigHolder configs(flags.configFile, flags.expandEnvironment, load.config, log, metrics);
     std::atomic<bool> stopping = false;
-    Exporter exporter{configs, metrics, log, web, flags.scrapeTimeoutOffset, flags.maxConcurrent,
-                      stopping};
+    TreeCache trees(static_cast<size_t>(flags.cacheMaxTargets));
+    CollectionJoin joins;
+    Exporter exporter{
+        configs,  metrics,       log, web, flags.scrapeTimeoutOffset, flags.maxConcurrent,
+        stopping, {trees, joins}};
     const std::unique_ptr<httplib::Server> server = makeServer(web);
     if (!server->is_valid()) {
         log.error("cannot use the TLS certificate and key",
@@ -116,5 +120,7 @@ int main(int argc, char** argv) {
     // A client that goes away mid-answer must not end the process.
     signal(SIGPIPE, SIG_IGN);
     Log log(flags.logLevel);
+    // Once, before any other thread: the configuration's pass phrases are hashed at load.
+    const SnmpLibrary library;
     return flags.configCheck ? checkConfig(flags, log) : serve(flags, log);
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "collect/tree_cache.h"
+#include "exporter/collection_join.h"
 #include "exporter/config.h"
 
 struct ProbeJob {
@@ -23,5 +25,11 @@ struct ProbeAnswer {
     bool success = false;
 };
 
-// The lead implements runProbe in exporter/probe.cpp.
-ProbeAnswer runProbe(const ProbeJob& job);
+// What the probes of one exporter share: the configuration cache and the collections that a
+// probe may join.
+struct ProbeShared {
+    TreeCache& trees;
+    CollectionJoin& joins;
+};
+
+ProbeAnswer runProbe(const ProbeJob& job, ProbeShared& shared);
