@@ -65,11 +65,15 @@ std::shared_ptr<const TreeSnapshot> collectTree(RunContext& context, SnmpSession
             snapshot->classes.back().walks = neededWalks(found.classes[i]);
         }
     }
-    for (size_t w = 0; w < documentedClassStatisticsWalks().size() && !snapshot->classes.empty();
-         ++w) {
-        if ((common >> w & 1U) != 0) {
-            snapshot->presenceWalk = w;
-            break;
+    // The pre-policy packets, 64-bit or 32-bit, which every class that counts at all has; an
+    // overflow column goes unanswered on many routers. Else any column all classes have.
+    const std::span<const StageWalk> walks = documentedClassStatisticsWalks();
+    for (const oid preferred : {cbQosCMPrePolicyPkt64.back(), cbQosCMPrePolicyPkt.back(), oid{0}}) {
+        for (size_t w = 0; w < walks.size() && !snapshot->classes.empty(); ++w) {
+            const bool fits = preferred == 0 || walks[w].columns.front().back() == preferred;
+            if (fits && (common >> w & 1U) != 0 && !snapshot->presenceWalk) {
+                snapshot->presenceWalk = w;
+            }
         }
     }
     snapshot->walkedAt = std::chrono::steady_clock::now();
