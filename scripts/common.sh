@@ -23,14 +23,15 @@ install_missing() {
     fi
 }
 
-# build DIRECTORY [CMAKE OPTION...]: configures and builds quietly; shows the log on failure.
+# build DIRECTORY [CMAKE OPTION...]: configures and builds quietly (only BUILD_TARGET when set);
+# shows the log on failure.
 build() {
     local directory=$1
     shift
     local log="$directory.log"
     mkdir -p "$directory"
     if ! { cmake -S . -B "$directory" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" &&
-        cmake --build "$directory" -j "$(nproc)"; } >"$log" 2>&1; then
+        cmake --build "$directory" -j "$(nproc)" --target "${BUILD_TARGET:-all}"; } >"$log" 2>&1; then
         cat "$log"
         echo "Build in $directory failed." >&2
         return 1
