@@ -126,14 +126,7 @@ class CounterGets {
             if (poll_.failed()) {
                 return;
             }
-            if (context_.stop().reached()) {
-                poll_.failure = stoppedLine(context_.stop());
-            } else {
-                if (!response) {
-                    context_.countUnanswered();
-                }
-                poll_.failure = failureLine(session_.settings().agentName, response.get());
-            }
+            poll_.failure = exchangeFailure(context_, session_, response.get());
             return;
         }
         const auto now = std::chrono::steady_clock::now();

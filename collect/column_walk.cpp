@@ -114,6 +114,17 @@ std::string stoppedLine(const StopCondition& stop) {
                : "Stopped: the run's deadline passed.";
 }
 
+std::string exchangeFailure(RunContext& context, const SnmpSession& session,
+                            const SnmpResponse* response) {
+    if (context.stop().reached()) {
+        return stoppedLine(context.stop());
+    }
+    if (response == nullptr) {
+        context.countUnanswered();
+    }
+    return failureLine(session.settings().agentName, response);
+}
+
 std::unique_ptr<SnmpResponse> exchange(RunContext& context, SnmpSession& session,
                                        SnmpRequest& request, std::string& failure) {
     if (context.stop().reached()) {
@@ -129,14 +140,7 @@ std::unique_ptr<SnmpResponse> exchange(RunContext& context, SnmpSession& session
         context.debug("OIDs returned: %u\n", static_cast<unsigned>(response->bindingCount()));
         return response;
     }
-    if (context.stop().reached()) {
-        failure = stoppedLine(context.stop());
-    } else {
-        if (!response) {
-            context.countUnanswered();
-        }
-        failure = failureLine(session.settings().agentName, response.get());
-    }
+    failure = exchangeFailure(context, session, response.get());
     context.failure(failure);
     return nullptr;
 }

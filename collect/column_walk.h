@@ -62,6 +62,10 @@ struct WalkOutcome {
 std::string failureLine(const std::string& agentName, const SnmpResponse* response);
 // The failure line of every stage a run did not finish because it had to stop.
 std::string stoppedLine(const StopCondition& stop);
+// The failure line of an exchange that failed (`response` null, or with an error-status): the
+// stop's when the run had to stop, else failureLine's, a missing answer counted.
+std::string exchangeFailure(RunContext& context, const SnmpSession& session,
+                            const SnmpResponse* response);
 
 // Exchanges one request with the run's time-out and retries. Null when it failed: `failure`
 // then holds the failure line, shown through the context.

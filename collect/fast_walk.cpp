@@ -99,14 +99,7 @@ bool RangeWalk::take(std::unique_ptr<SnmpResponse> response, RunContext& context
             maxRepetitions_ /= 2;
             return true;
         }
-        if (context.stop().reached()) {
-            failure_ = stoppedLine(context.stop());
-        } else {
-            if (!response) {
-                context.countUnanswered();
-            }
-            failure_ = failureLine(session.settings().agentName, response.get());
-        }
+        failure_ = exchangeFailure(context, session, response.get());
         finish(End::failure);
         return false;
     }

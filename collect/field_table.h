@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "collect/present_values.h"
 #include "collect/stage_walks.h"
 
 class ColumnWalker;
@@ -51,23 +52,7 @@ inline uint64_t policyObjectKey(uint32_t policyIndex, uint32_t objectIndex) {
 }
 
 // The fields one row gave, by their position in the table's list.
-class FieldValues {
-  public:
-    static constexpr size_t maxFields = 16;
-
-    void set(size_t field, uint64_t value) {
-        values_[field] = value;
-        present_ |= 1U << field;
-    }
-    void erase(size_t field) { present_ &= ~(1U << field); }
-    bool has(size_t field) const { return (present_ & (1U << field)) != 0; }
-    uint64_t value(size_t field) const { return values_[field]; }
-    bool any() const { return present_ != 0; }
-
-  private:
-    std::array<uint64_t, maxFields> values_{};
-    uint16_t present_ = 0;
-};
+using FieldValues = PresentValues<16>;
 
 using TableRows = std::map<RowKey, FieldValues>;
 

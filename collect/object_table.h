@@ -15,8 +15,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "collect/present_values.h"
+
 // The class statistics of a class. A counter the router does not give stays absent.
-class ClassCounters {
+class ClassCounters : public PresentValues<9> {
   public:
     enum Kind {
         prePolicyPackets,
@@ -30,19 +32,8 @@ class ClassCounters {
         noBufferDroppedPackets,
         kindCount,
     };
-
-    void set(Kind kind, uint64_t value) {
-        values_[kind] = value;
-        present_ |= 1U << kind;
-    }
-    bool has(Kind kind) const { return (present_ & (1U << kind)) != 0; }
-    uint64_t value(Kind kind) const { return values_[kind]; }
-    bool any() const { return present_ != 0; }
-
-  private:
-    std::array<uint64_t, kindCount> values_{};
-    uint16_t present_ = 0;
 };
+static_assert(ClassCounters::kindCount == 9);
 
 // cbQosObjectsType codes the code acts on.
 inline constexpr uint32_t policyMapType = 1;

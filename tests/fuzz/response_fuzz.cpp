@@ -42,9 +42,14 @@ const Stage stages[] = {
      [](QosObjectTable& t, Row row) {
          storeClassStatisticsRow(t, row, listedClassStatistics(true)[0]);
      }},
-    {documentedClassStatistics()[3].walk,
+    {documentedClassStatisticsWalks()[3],
      [](QosObjectTable& t, Row row) {
-         storeClassStatisticsRow(t, row, documentedClassStatistics()[3]);
+         // The documents' counter rule, as the counter polls apply it to one class's columns.
+         if (QosObjectRecord* record = t.findByPolicyObject(1, 1)) {
+             setDocumentedCounters(record->counters,
+                                   {{row[0]->name().empty() ? 0 : row[0]->name().back(),
+                                     row[0]->wholeNumber(), row[0]->type() == ASN_COUNTER}});
+         }
      }},
 };
 
