@@ -62,7 +62,20 @@ ComplaintSink complaintsTo(RunContext& context) {
     return [&context](std::string_view message) { context.libraryComplaint(message); };
 }
 
+// A stage after the one the stop ended did not run, even where it found nothing to do.
+void failStagesAfterStop(const StopCondition& stop, RunResult& result) {
+    const std::string stopped = stoppedLine(stop);
+    bool after = false;
+    for (StageResult& stage : result.stages) {
+        if (after && !stage.failed()) {
+            stage.failure = stopped;
+        }
+        after = after || stage.failure == stopped;
+    }
+}
+
 void finish(RunContext& context, RunResult& result) {
+    failStagesAfterStop(context.stop(), result);
     result.requests = context.requests();
     result.unanswered = context.unanswered();
     result.warnings = context.takeWarnings();
