@@ -365,13 +365,13 @@ def parse_arguments():
     parser.add_argument("--exporter", required=True, help="the galvetrin-exporter binary")
     parser.add_argument("--snmp-exporter", default="/usr/bin/prometheus-snmp-exporter")
     parser.add_argument("--size", type=int, default=2000, help="objects of the router compared")
-    parser.add_argument("--repeats", type=int, default=5)
+    parser.add_argument("--repeats", type=int, default=3)
     parser.add_argument("--fleet-routers", type=int, default=16)
     # 64 first probes of 2,000-object routers keep 16 snmpsimd busy for minutes on 2 cores.
     parser.add_argument("--fleet-size", type=int, default=500)
-    parser.add_argument("--fleet-seconds", type=float, default=30)
+    parser.add_argument("--fleet-seconds", type=float, default=20)
     parser.add_argument("--small-size", type=int, default=100)
-    parser.add_argument("--memory-probes", default="256,1024",
+    parser.add_argument("--memory-probes", default="128,512",
                         help="probes of small routers after which RSS is read")
     parser.add_argument("--deadline-size", type=int, default=10000)
     parser.add_argument("--proxy", default="127.3.7.1", help="the delaying proxy's address")
