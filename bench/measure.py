@@ -127,22 +127,24 @@ class CountingProxy:
 
 
 class Agent:
-    """snmpsimd serving one data file to community "public", as the end-to-end tests run it."""
+    """snmpsimd serving one data file to community "public", as the end-to-end tests run it,
+    and any others to the communities named in `more` (community -> data file)."""
 
-    def __init__(self, snmprec, address, workdir):
+    def __init__(self, snmprec, address, workdir, more=None):
         self.address, self.workdir = address, workdir
         if self.answers():
             raise RuntimeError("an agent already answers on %s" % address)
         data, cache = os.path.join(workdir, "data"), os.path.join(workdir, "cache")
         os.makedirs(data)
         os.makedirs(cache)
-        shutil.copy(snmprec, os.path.join(data, "public.snmprec"))
+        for community, path in {"public": snmprec, **(more or {})}.items():
+            shutil.copy(path, os.path.join(data, community + ".snmprec"))
+            os.chmod(os.path.join(data, community + ".snmprec"), 0o644)
         # snmpsimd drops its privileges to nobody: the data must be readable, the cache
         # writable.
         os.chmod(workdir, 0o755)
         os.chmod(data, 0o755)
         os.chmod(cache, 0o777)
-        os.chmod(os.path.join(data, "public.snmprec"), 0o644)
         with open(os.path.join(workdir, "stderr"), "w") as errors:
             self.process = subprocess.Popen(
                 ["snmpsimd", "--data-dir=" + data, "--cache-dir=" + cache,
