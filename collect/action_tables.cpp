@@ -1,5 +1,7 @@
 #include "collect/action_tables.h"
 
+#include <algorithm>
+
 #include <bitset>
 
 #include "collect/walker.h"
@@ -189,12 +191,13 @@ ActionRowRange actionRowsOf(const std::vector<TableRows>& rows, size_t t,
                                     : policyObjectKey(action.policyIndex, action.objectIndex));
 }
 
-std::vector<const StageWalk*> actionTableWalks(const QosObjectTable& table, bool withCounters) {
+std::vector<const StageWalk*> actionTableWalks(const QosObjectTable& table,
+                                               std::initializer_list<ActionStage> stages) {
     const std::bitset<32> types = typesIn(table);
     std::vector<const StageWalk*> walks;
     for (const ActionTable& action : tables) {
         if (types.test(action.objectType) &&
-            (withCounters || action.stage == ActionStage::configs)) {
+            std::find(stages.begin(), stages.end(), action.stage) != stages.end()) {
             for (const StageWalk& walk : action.table.walks) {
                 walks.push_back(&walk);
             }

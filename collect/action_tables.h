@@ -3,6 +3,7 @@
 // the tables of the action types its objects hold.
 #pragma once
 
+#include <initializer_list>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -44,9 +45,9 @@ using ActionRowRange = std::pair<TableRows::const_iterator, TableRows::const_ite
 ActionRowRange actionRowsOf(const std::vector<TableRows>& rows, size_t t,
                             const QosObjectRecord& action);
 
-// The walks of the action types in `table`, the counters' only `withCounters`: -fast's second
-// wave.
-std::vector<const StageWalk*> actionTableWalks(const QosObjectTable& table, bool withCounters);
+// The walks of the stages' tables for the action types in `table`: -fast's second wave.
+std::vector<const StageWalk*> actionTableWalks(const QosObjectTable& table,
+                                               std::initializer_list<ActionStage> stages);
 
 // Walks the stage's tables of the action types in `table`, in order, into `rows` (one entry per
 // table); ends at the first failed walk. Nothing to walk is a stage that ran to its end.

@@ -1,5 +1,6 @@
 #include "collect/runs.h"
 
+#include <algorithm>
 #include <chrono>
 #include <vector>
 
@@ -148,7 +149,10 @@ void collectDocumentStages(RunContext& context, SnmpSession& session, bool fast,
     stage("objects", collectPolicyObjects(walker, result.table));
     if (fast) {
         // Which action tables to walk follows from the objects: a second wave.
-        walker.prefetch(actionTableWalks(result.table, counters), policies);
+        walker.prefetch(
+            counters ? actionTableWalks(result.table, {ActionStage::configs, ActionStage::counters})
+                     : actionTableWalks(result.table, {ActionStage::configs}),
+            policies);
     }
     stage("policyMapNames", collectPolicyMapNames(walker, result.table));
     stage("classMapNames", collectClassMapNames(walker, result.table));
@@ -210,8 +214,13 @@ RunResult collectThroughCache(RunContext& context, const SnmpSettings& settings,
     }
     treeFromCache = !followed.treeWalked;
     RunResult result = documentsResult(*followed.tree, followed.poll);
-    // The actions' counters move as the classes' do: read fresh, as the documents run does.
+    // The actions' counters move as the classes' do: read fresh, as the documents run does,
+    // with -fast all their columns side by side, each whole: ranges would cost a request each
+    // on every column.
     ColumnWalker walker(context, session, options.fast);
+    if (options.fast) {
+        walker.prefetch(actionTableWalks(result.table, {ActionStage::counters}), {});
+    }
     collectActionCounters(walker, result);
     result.collectSeconds = std::chrono::duration<double>(TreeCache::Clock::now() - start).count();
     session.close();
