@@ -114,6 +114,10 @@ std::string stoppedLine(const StopCondition& stop) {
                : "Stopped: the run's deadline passed.";
 }
 
+std::string stageFailure(const RunContext& context, const std::string& failure) {
+    return failure.empty() && context.stop().reached() ? stoppedLine(context.stop()) : failure;
+}
+
 std::unique_ptr<SnmpResponse> exchange(RunContext& context, SnmpSession& session,
                                        SnmpRequest& request, std::string& failure) {
     if (context.stop().reached()) {

@@ -62,6 +62,9 @@ struct WalkOutcome {
 std::string failureLine(const std::string& agentName, const SnmpResponse* response);
 // The failure line of every stage a run did not finish because it had to stop.
 std::string stoppedLine(const StopCondition& stop);
+// A stage's failure line. A stage left with nothing to ask (an earlier one broke off) sends no
+// request that could see the run's stop: once the run has to stop, it did not finish either.
+std::string stageFailure(const RunContext& context, const std::string& failure);
 
 // Exchanges one request with the run's time-out and retries. Null when it failed: `failure`
 // then holds the failure line, shown through the context.

@@ -53,6 +53,7 @@ CounterPoll pollCounters(RunContext& context, SnmpSession& session, const TreeSn
         return poll;
     }
     poll = getClassCounters(context, session, tree.classes, withUptime);
+    poll.failure = stageFailure(context, poll.failure);
     for (const ClassReading& reading : poll.classes) {
         poll.configurationChanged =
             poll.configurationChanged || (!poll.failed() && reading.answeredWalks == 0);

@@ -117,7 +117,7 @@ RunResult collectForTextReport(RunContext& context, const SnmpSettings& settings
 void collectDocumentStages(RunContext& context, SnmpSession& session, bool fast, bool counters,
                            RunResult& result) {
     const auto stage = [&](const char* name, const WalkOutcome& outcome) {
-        result.stages.push_back({name, outcome.failure});
+        result.stages.push_back({name, stageFailure(context, outcome.failure)});
     };
     ColumnWalker walker(context, session, fast);
     stage("servicePolicies",
@@ -154,9 +154,10 @@ void collectDocumentStages(RunContext& context, SnmpSession& session, bool fast,
 
 void collectActionCounters(ColumnWalker& walker, RunResult& result) {
     result.stages.push_back(
-        {"actionCounters",
-         collectActionTables(walker, result.table, ActionStage::counters, result.actionRows)
-             .failure});
+        {"actionCounters", stageFailure(walker.context(), collectActionTables(walker, result.table,
+                                                                              ActionStage::counters,
+                                                                              result.actionRows)
+                                                              .failure)});
 }
 
 RunResult collectForDocuments(RunContext& context, const SnmpSettings& settings,
