@@ -119,7 +119,7 @@ class Exporter:
         """(status, body)"""
         request = urllib.request.Request(self.base + path, method=method, headers=headers or {})
         try:
-            with urllib.request.urlopen(request, context=self.context, timeout=10) as answer:
+            with urllib.request.urlopen(request, context=self.context, timeout=130) as answer:
                 status, body = answer.status, answer.read().decode()
         except urllib.error.HTTPError as error:
             status, body = error.code, error.read().decode()
