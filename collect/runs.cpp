@@ -76,7 +76,6 @@ void failStagesAfterStop(const StopCondition& stop, RunResult& result) {
 }
 
 void finish(RunContext& context, RunResult& result) {
-    failStagesAfterStop(context.stop(), result);
     result.requests = context.requests();
     result.unanswered = context.unanswered();
     result.warnings = context.takeWarnings();
@@ -167,6 +166,7 @@ void collectDocumentStages(RunContext& context, SnmpSession& session, bool fast,
     if (counters) {
         collectActionCounters(walker, result);
     }
+    failStagesAfterStop(context.stop(), result);
 }
 
 void collectActionCounters(ColumnWalker& walker, RunResult& result) {

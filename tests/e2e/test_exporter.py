@@ -1,11 +1,15 @@
-"""galvetrin-exporter over HTTP on the test's loopback address: the refused probes, the limit
-on probes in flight, configuration errors, secrets from a file and the environment that no
-answer or log line shows, a failed reload, and TLS with basic authentication."""
+"""galvetrin-exporter over HTTP against a simulated router on loopback: a probe is what -metrics
+prints, every SNMPv3 protocol, the refused probes, the deadline against a silent router and the
+limit on probes in flight, configuration errors and a failed reload, TLS with basic
+authentication, a Prometheus server scraping through the README's configuration, and no secret
+of the configuration in any answer, log line or command line."""
 
 import base64
+import json
 import os
 import shutil
 import signal
+import socket
 import ssl
 import subprocess
 import tempfile
@@ -16,20 +20,41 @@ import urllib.error
 import urllib.request
 
 import bcrypt
+import yaml
 
-from harness import ADDRESS, HERE, read
+from harness import ADDRESS, HERE, ROOT, SimulatedAgent, V3User, read, run
 
 EXPORTER = os.environ["GALVETRIN_EXPORTER"]
 DATA = os.path.join(HERE, "exporter")
-SECRETS = ("c0mmunity-in-file", "auth-secret-from-file", "priv-secret-from-env")
-EXPOSITION = "text/plain; version=0.0.4; charset=utf-8"
+CONFIG = yaml.safe_load(read(DATA, "exporter.yml"))
+ENV = {"GALVETRIN_TEST_PRIV": "priv-secret-from-env"}
+FILES = {"auth-secret.txt": "auth-secret-from-file"}
+TIMEOUT = "X-Prometheus-Scrape-Timeout-Seconds"
+# snmpsim's AES192/AES256 extend the key as routers do; its BLMT ones as Net-SNMP's agents do.
+SNMPSIM_PRIV = {"AES192": "AES192BLMT", "AES256": "AES256BLMT", "AES192C": "AES192",
+                "AES256C": "AES256"}
+
+
+def secret(auth, key):
+    """An auth's secret as the exporter reads it: from its file, the environment or the YAML."""
+    if key + "_file" in auth:
+        return FILES[auth[key + "_file"]]
+    return ENV.get(auth[key].strip("${}"), auth[key]) if key in auth else None
+
+
+SECRETS = {secret(auth, key) for auth in CONFIG["auths"].values()
+           for key in ("community", "password", "priv_password")} - {None}
+V3_AUTHS = {name: V3User(auth["username"], auth["auth_protocol"], SNMPSIM_PRIV.get(
+    auth["priv_protocol"], auth["priv_protocol"]), secret(auth, "password"),
+    secret(auth, "priv_password")) for name, auth in CONFIG["auths"].items()
+    if auth.get("version") == 3}
 
 # Probes refused with 400: query, header, the one-line reason.
 BAD_PROBES = [
     ("", None, "no target: give /probe?target=ROUTER"),
     ("target=", None, "no target: give /probe?target=ROUTER"),
     ("target=a&target=b", None, "target, auth, module and debug may each be given once"),
-    ("target=a&auth=public_v2&auth=lab_v3", None, "target, auth, module and debug may each be given once"),
+    ("target=a&auth=public_v2&auth=md5_aes192", None, "target, auth, module and debug may each be given once"),
     ("target=a&module=default&module=quick", None, "target, auth, module and debug may each be given once"),
     ("target=a&auth=nobody", None, "unknown auth nobody"),
     ("target=a&module=nothing", None, "unknown module nothing"),
@@ -39,37 +64,40 @@ BAD_PROBES = [
     ("target=2001:db8::1", None, "target has more than one colon: an IPv6 address goes in brackets"),
     ("target=[192.0.2.1]", None, "target in brackets is not an IPv6 address"),
     ("target=router:70000", None, "target port is not a number from 1 to 65535"),
-    ("target=198.51.100.1&auth=lab_v3", None, "target 198.51.100.1 is not in the allowed_targets of auth lab_v3"),
-    ("target=[2001:db9::1]&auth=lab_v3", None, "target [2001:db9::1] is not in the allowed_targets of auth lab_v3"),
-    ("target=router2.example.net&auth=lab_v3", None, "target router2.example.net is not in the allowed_targets of auth lab_v3"),
+    ("target=198.51.100.1&auth=sha256_3des", None, "target 198.51.100.1 is not in the allowed_targets of auth sha256_3des"),
+    ("target=[2001:db9::1]&auth=sha256_3des", None, "target [2001:db9::1] is not in the allowed_targets of auth sha256_3des"),
+    ("target=router2.example.net&auth=sha256_3des", None, "target router2.example.net is not in the allowed_targets of auth sha256_3des"),
     ("target=a", "soon", "X-Prometheus-Scrape-Timeout-Seconds is not a positive number"),
 ]
 
-# Probes answered: query, content type, a line of the body.
-GOOD_PROBES = [
-    ("target=192.0.2.1", EXPOSITION, 'galvetrin_stub_probe{target="192.0.2.1:161"} 1'),
-    ("target=192.0.2.9:1161&auth=lab_v3&module=quick", EXPOSITION, 'galvetrin_stub_probe{target="192.0.2.9:1161"} 1'),
-    ("target=%5B2001:db8::5%5D:162&auth=lab_v3", EXPOSITION, 'galvetrin_stub_probe{target="[2001:db8::5]:162"} 1'),
-    ("target=ROUTER1.example.NET&auth=lab_v3&debug=true", "text/plain; charset=utf-8", "stub probe of ROUTER1.example.NET:161"),
-]
+
+def without_durations(exposition):
+    return [line for line in exposition.splitlines()
+            if not line.startswith("galvetrin_collect_duration_seconds ")]
 
 
 class Exporter:
-    """The exporter on a port of ADDRESS for a with block; `log` is its standard error."""
+    """The exporter on a port of ADDRESS for a with block; `log` is its standard error. On
+    leaving, no secret may be in its answers, its log or the command lines of its time."""
 
-    def __init__(self, port, *flags, env=None, scheme="http"):
-        self.base = "%s://%s:%d" % (scheme, ADDRESS, port)
-        self.command = [EXPORTER, "--web.listen-address=%s:%d" % (ADDRESS, port), *flags]
-        self.env = dict(os.environ, **(env or {}))
+    def __init__(self, port, *flags, scheme="http"):
+        self.address = "%s:%d" % (ADDRESS, port)
+        self.base = "%s://%s" % (scheme, self.address)
+        self.command = [EXPORTER, "--web.listen-address=" + self.address, *flags]
         self.context = ssl._create_unverified_context()  # the test's own self-signed cert
+        self.seen = []  # answers and command lines
 
     def __enter__(self):
         self.stderr = tempfile.TemporaryFile("w+")
-        self.process = subprocess.Popen(self.command, env=self.env, cwd=self.env.get("CWD"),
+        self.process = subprocess.Popen(self.command, env=dict(os.environ, **ENV),
                                         stderr=self.stderr)
         while "msg=listening" not in self.log():
             assert self.process.poll() is None, self.log()
             time.sleep(0.05)
+        # The agent is given its users' keys on its command line; the exporter must not be.
+        self.seen += [line for line in subprocess.run(["ps", "-eo", "args"], text=True,
+                                                         capture_output=True).stdout.splitlines()
+                         if "snmpsimd" not in line]
         return self
 
     def __exit__(self, *exc):
@@ -77,6 +105,9 @@ class Exporter:
         self.returncode = self.process.wait(timeout=10)
         self.finished_log = self.log()
         self.stderr.close()
+        everything = self.finished_log + "".join(self.seen)
+        leaked = [secret for secret in SECRETS if secret in everything]
+        assert exc[0] or not leaked, "leaked: %s" % leaked
 
     def log(self):
         if self.stderr.closed:
@@ -85,13 +116,15 @@ class Exporter:
         return self.stderr.read()
 
     def get(self, path, method="GET", headers=None):
-        """(status, content type, body)"""
+        """(status, body)"""
         request = urllib.request.Request(self.base + path, method=method, headers=headers or {})
         try:
-            with urllib.request.urlopen(request, context=self.context, timeout=10) as answer:
-                return answer.status, answer.headers["Content-Type"], answer.read().decode()
+            with urllib.request.urlopen(request, context=self.context, timeout=130) as answer:
+                status, body = answer.status, answer.read().decode()
         except urllib.error.HTTPError as error:
-            return error.code, error.headers["Content-Type"], error.read().decode()
+            status, body = error.code, error.read().decode()
+        self.seen.append(body)
+        return status, body
 
 
 def check_config(path, env=None):
@@ -103,41 +136,60 @@ def check_config(path, env=None):
 class ExporterTest(unittest.TestCase):
     maxDiff = None
 
+    @classmethod
+    def setUpClass(cls):
+        # The exporter's community and the command line's, and a user for each SNMPv3 auth.
+        cls.enterClassContext(SimulatedAgent(
+            read(ROOT, "scripts", "routers", "per-policy.snmprec"), ADDRESS,
+            v3_users=V3_AUTHS.values(), communities=("public", CONFIG["auths"]["public_v2"][
+                "community"])))
+
     def setUp(self):
         self.workdir = tempfile.mkdtemp()
         self.addCleanup(shutil.rmtree, self.workdir)
         self.config = os.path.join(self.workdir, "exporter.yml")
         shutil.copy(os.path.join(DATA, "exporter.yml"), self.config)
-        with open(os.path.join(self.workdir, "auth-secret.txt"), "w") as f:
-            f.write(SECRETS[1] + "\n")
-        self.env = {"GALVETRIN_TEST_PRIV": SECRETS[2]}
+        for name, text in FILES.items():
+            with open(os.path.join(self.workdir, name), "w") as f:
+                f.write(text + "\n")
+        self.flags = ("--config.file=" + self.config, "--config.expand-environment-variables")
 
-    def test_probes_reload_and_secrets(self):
-        flags = ("--config.file=" + self.config, "--config.expand-environment-variables",
-                 "--log.level", "debug")
-        with Exporter(19721, *flags, env=self.env) as exporter:
-            answers = []
+    def test_probes_are_metrics_with_every_protocol(self):
+        expected = without_durations(run(ADDRESS, "-v2c", "-c", "public", "-metrics").stdout)
+        with Exporter(19721, *self.flags, "--log.level=debug") as exporter:
+            for cached in "01":  # the second from the configuration cache
+                document, own = exporter.get("/probe?target=" + ADDRESS)[1].split(
+                    "# HELP galvetrin_probe_success ")
+                self.assertEqual(expected, without_durations(document))
+                self.assertIn("\ngalvetrin_probe_config_cached %s\n" % cached, own)
+            failed = [auth for auth in V3_AUTHS if "galvetrin_probe_success 1" not in exporter.get(
+                "/probe?target=%s&auth=%s" % (ADDRESS, auth))[1].splitlines()]
+            self.assertEqual([], failed)
+            for query in "", "&auth=sha256_3des":
+                self.assertEqual(200, exporter.get(
+                    "/probe?debug=true&module=quick&target=" + ADDRESS + query)[0])
+            secrets = sum(key.startswith(("community", "password", "priv_password"))
+                          for auth in CONFIG["auths"].values() for key in auth)
+            self.assertEqual(secrets, exporter.get("/config")[1].count("<secret>"))
+            for path in "/", "/metrics":
+                self.assertEqual(200, exporter.get(path)[0])
+        self.assertEqual(0, exporter.returncode)
+
+    def test_bad_probes_and_reloads(self):
+        with Exporter(19722, *self.flags) as exporter:
             for query, header, reason in BAD_PROBES:
-                answers.append(exporter.get("/probe?" + query, headers={
-                    "X-Prometheus-Scrape-Timeout-Seconds": header} if header else {}))
-                self.assertEqual((400, reason + "\n"), (answers[-1][0], answers[-1][2]), query)
-            for query, content_type, line in GOOD_PROBES:
-                answers.append(exporter.get("/probe?" + query))
-                self.assertEqual((200, content_type), answers[-1][:2], query)
-                self.assertIn(line, answers[-1][2].splitlines(), query)
-            config = exporter.get("/config")[2]
-            self.assertEqual(3, config.count("<secret>"))
+                self.assertEqual((400, reason + "\n"), exporter.get(
+                    "/probe?" + query, headers={TIMEOUT: header} if header else {}), query)
+            config = exporter.get("/config")[1]
 
             # A file that fails to load leaves the configuration in force.
             with open(self.config, "a+") as f:
                 f.write("surprise: 1\n")
                 f.seek(0)
                 line = len(f.readlines())
-            status, _, reason = exporter.get("/-/reload", method="POST")
             self.assertEqual((500, "%s:%d: surprise: unknown key\n" % (self.config, line)),
-                             (status, reason))
-            self.assertEqual(200, exporter.get("/probe?target=192.0.2.1&auth=lab_v3")[0])
-            self.assertEqual(config, exporter.get("/config")[2])
+                             exporter.get("/-/reload", method="POST"))
+            self.assertEqual(config, exporter.get("/config")[1])
 
             # SIGHUP loads the mended file.
             shutil.copy(os.path.join(DATA, "exporter.yml"), self.config)
@@ -146,55 +198,55 @@ class ExporterTest(unittest.TestCase):
             exporter.process.send_signal(signal.SIGHUP)
             while "msg=\"configuration reloaded\"" not in exporter.log():
                 time.sleep(0.05)
-            self.assertEqual(200, exporter.get("/probe?target=192.0.2.1&module=later")[0])
-            metrics = exporter.get("/metrics")[2]
+            self.assertIn("galvetrin_probe_success 1", exporter.get(
+                "/probe?module=later&target=" + ADDRESS)[1].splitlines())
+            metrics = exporter.get("/metrics")[1].splitlines()
             for sample in ('galvetrin_exporter_probes_total{outcome="bad_request"} 17',
-                           'galvetrin_exporter_probes_total{outcome="success"} 6',
+                           'galvetrin_exporter_probes_total{outcome="success"} 1',
                            'galvetrin_exporter_config_reloads_total{result="failure"} 1',
                            'galvetrin_exporter_config_reloads_total{result="success"} 1',
                            'galvetrin_exporter_config_last_reload_successful 1',
                            'galvetrin_exporter_build_info{version="2.0"} 1'):
-                self.assertIn(sample, metrics.splitlines())
-            answers += [exporter.get(path) for path in ("/", "/config", "/metrics", "/-/healthy")]
-        self.assertEqual(0, exporter.returncode)
-        everything = exporter.log() + "".join(body for _, _, body in answers)
-        self.assertEqual([], [secret for secret in SECRETS if secret in everything])
+                self.assertIn(sample, metrics)
         self.assertIn("level=warn msg=\"auth has no allowed_targets", exporter.log())
 
-    def test_probes_in_flight_limit(self):
-        env = dict(self.env, GALVETRIN_STUB_PROBE_SECONDS="60")
-        with Exporter(19722, "--config.file=" + self.config, "--config.expand-environment-"
-                      "variables", "--scrape.max-concurrent=2", env=env) as exporter:
-            # Prometheus' timeout less the offset bounds a probe; the module's bounds it too.
+    def test_silent_router_deadline_and_probes_in_flight(self):
+        silent = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        self.addCleanup(silent.close)
+        silent.bind((ADDRESS, 0))
+        answers = {}
+
+        def probe(auth):  # the header less the default offset of 0.5 s: 2.5 s
             started = time.monotonic()
-            exporter.get("/probe?target=192.0.2.1&module=quick",
-                         headers={"X-Prometheus-Scrape-Timeout-Seconds": "10"})
-            self.assertLess(abs(time.monotonic() - started - 2), 1)
-            for header, seconds in ("1.5", 1), ("0.3", 0.3):  # the header alone if the offset
-                started = time.monotonic()                   # would leave nothing
-                exporter.get("/probe?target=192.0.2.1", headers={
-                    "X-Prometheus-Scrape-Timeout-Seconds": header})
-                self.assertLess(abs(time.monotonic() - started - seconds), 0.25, header)
-            held = [threading.Thread(target=exporter.get, args=("/probe?target=192.0.2.1",))
-                    for _ in range(2)]
+            answer = exporter.get("/probe?target=%s:%d&auth=%s" % (*silent.getsockname(), auth),
+                                  headers={TIMEOUT: "3"})
+            answers[auth] = answer, time.monotonic() - started
+
+        with Exporter(19723, *self.flags, "--scrape.max-concurrent=2") as exporter:
+            held = [threading.Thread(target=probe, args=(auth,))
+                    for auth in ("public_v2", "sha256_3des")]  # v3: engine-ID discovery
             for thread in held:
                 thread.start()
-            while "galvetrin_exporter_probes_in_flight 2" not in exporter.get("/metrics")[2]:
+            while "galvetrin_exporter_probes_in_flight 2" not in exporter.get("/metrics")[1]:
                 time.sleep(0.05)
             started = time.monotonic()
             self.assertEqual((503, "too many probes in flight (2)\n"),
-                             exporter.get("/probe?target=192.0.2.1")[::2])
-            self.assertLess(time.monotonic() - started, 5)
-        for thread in held:  # shutting down cancels the held probes
-            thread.join(timeout=5)
-            self.assertFalse(thread.is_alive())
-        self.assertEqual(0, exporter.returncode)
+                             exporter.get("/probe?target=" + ADDRESS))
+            self.assertLess(time.monotonic() - started, 2)
+            for thread in held:
+                thread.join()
+        for auth, ((status, body), took) in answers.items():
+            stages = [line for line in body.splitlines() if line.startswith(
+                ("galvetrin_stage_success", "galvetrin_probe_success"))]
+            self.assertEqual((200, True), (status, 2 < took < 5), auth)
+            self.assertEqual([], [line for line in stages if not line.endswith(" 0")], auth)
+            self.assertGreater(len(stages), 1, auth)
 
     def test_config_errors(self):
         check = check_config("bad.yml")
         self.assertEqual((1, "", read(DATA, "bad.errors")), (check.returncode, check.stdout,
                                                               check.stderr))
-        check = check_config(self.config, env=dict(os.environ, **self.env))
+        check = check_config(self.config, env=dict(os.environ, **ENV))
         self.assertEqual((0, self.config + ": OK\n"), (check.returncode, check.stdout))
 
     def test_tls_and_basic_auth(self):
@@ -206,15 +258,46 @@ class ExporterTest(unittest.TestCase):
         with open(web, "w") as f:
             f.write("tls_server_config:\n  cert_file: cert\n  key_file: key\n"
                     "basic_auth_users:\n  prometheus: %s\n" % hashed)
-        with Exporter(19723, "--config.file=" + self.config, "--web.config.file=" + web,
-                      env=dict(self.env, GALVETRIN_TEST_PRIV="${kept as written}"),
-                      scheme="https") as exporter:
+        with Exporter(19724, *self.flags, "--web.config.file=" + web, scheme="https") as exporter:
             for password, status in (None, 401), ("wrong horse", 401), ("right horse", 200):
                 basic = base64.b64encode(b"prometheus:" + (password or "").encode()).decode()
                 headers = {"Authorization": "Basic " + basic} if password else {}
                 self.assertEqual(status, exporter.get("/-/healthy", headers=headers)[0])
             with self.assertRaises(OSError):  # no plain HTTP beside TLS
                 urllib.request.urlopen(exporter.base.replace("https", "http") + "/", timeout=5)
+
+    def test_prometheus_scrapes_through_the_readme_configuration(self):
+        with Exporter(19725, *self.flags) as exporter:
+            exporter.get("/probe?target=" + ADDRESS)  # the tree cached: scrapes read counters
+            # The README's file with this test's exporter and router, scraping every 2 s.
+            scrape = yaml.safe_load(read(ROOT, "deploy", "prometheus", "prometheus.yml").replace(
+                "127.0.0.1:9721", exporter.address))
+            routers = scrape["scrape_configs"][0]
+            routers["static_configs"] = [dict(group, targets=[ADDRESS] if k == 0 else [])
+                                         for k, group in enumerate(routers["static_configs"])]
+            routers.update(scrape_interval="2s", scrape_timeout="2s")
+            with open(os.path.join(self.workdir, "prometheus.yml"), "w") as f:
+                yaml.safe_dump(scrape, f)
+            api = "http://%s:19726/api/v1/query?query=galvetrin_class_pre_policy_packets_total" % (
+                ADDRESS)
+            prometheus = subprocess.Popen([
+                "/usr/bin/prometheus", "--config.file=" + f.name, "--web.listen-address=%s:19726"
+                % ADDRESS, "--storage.tsdb.path=" + os.path.join(self.workdir, "data")],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            try:
+                instances, deadline = set(), time.monotonic() + 60
+                while ADDRESS not in instances and time.monotonic() < deadline:
+                    time.sleep(1)
+                    try:
+                        with urllib.request.urlopen(api, timeout=5) as answer:
+                            series = json.load(answer)["data"]["result"]
+                    except OSError:
+                        continue  # not listening yet
+                    instances = {sample["metric"]["instance"] for sample in series}
+            finally:
+                prometheus.terminate()
+                prometheus.wait()
+            self.assertEqual({ADDRESS}, instances)
 
 
 if __name__ == "__main__":
