@@ -222,6 +222,11 @@ RunResult collectThroughCache(RunContext& context, const SnmpSettings& settings,
         walker.prefetch(actionTableWalks(result.table, {ActionStage::counters}), {});
     }
     collectActionCounters(walker, result);
+    if (followed.treeWalked) {
+        // Stages served from the cache stand as they were; this probe's own walk did not
+        // finish what came after its stop.
+        failStagesAfterStop(context.stop(), result);
+    }
     result.collectSeconds = std::chrono::duration<double>(TreeCache::Clock::now() - start).count();
     session.close();
     finish(context, result);
