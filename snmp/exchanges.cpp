@@ -14,8 +14,9 @@
 // Lives while the library holds the request: the library may call back after the exchange was
 // abandoned, up to its last try or the session's close.
 struct PendingExchanges::Ticket {
-    Exchange* exchange;     // null once abandoned
-    bool accepted = false;  // in the library's list of requests: the last event frees it
+    Exchange* exchange;          // null once abandoned
+    bool accepted = false;       // in the library's list of requests: the last event frees it
+    bool securityError = false;  // the report that carried it comes next
 };
 
 struct PendingExchanges::Exchange {
@@ -73,8 +74,8 @@ void PendingExchanges::send(SnmpRequest& request, Completion completion) {
 }
 
 // The library calls back once per event of a request, under the lock; the request is gone
-// from its list after exactly one of these: a response, a security error, the last time-out,
-// a failed send, or the session's close (a time-out).
+// from its list after exactly one of these: a response, the report after a security error,
+// the last time-out, a failed send, or the session's close (a time-out).
 int PendingExchanges::onLibraryEvent(int operation, netsnmp_session*, int, netsnmp_pdu* pdu,
                                      void* magic) {
     assertLibraryLocked();
@@ -83,9 +84,12 @@ int PendingExchanges::onLibraryEvent(int operation, netsnmp_session*, int, netsn
     switch (operation) {
         case NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE:
             if (pdu->command == SNMP_MSG_REPORT) {
-                // An SNMPv3 report: the library resends (not in time window) or follows with a
-                // security error.
-                return 1;
+                // An SNMPv3 report: after a security error its last event; otherwise the
+                // library resends (not in time window).
+                if (!ticket->securityError) {
+                    return 1;
+                }
+                break;
             }
             if (pdu->command != SNMP_MSG_RESPONSE) {
                 return 0;  // not an answer: the request stays pending, as a synchronous one does
@@ -97,9 +101,18 @@ int PendingExchanges::onLibraryEvent(int operation, netsnmp_session*, int, netsn
                 }
             }
             break;
+        case NETSNMP_CALLBACK_OP_SEC_ERROR:
+            // Ends the exchange, not the request: the library calls again with the report
+            // that carried the error (an engine ID's discovery ends so) before it drops it.
+            ticket->securityError = true;
+            if (exchange != nullptr) {
+                exchange->ended = true;
+                exchange->ticket = nullptr;
+                ticket->exchange = nullptr;
+            }
+            return 1;
         case NETSNMP_CALLBACK_OP_TIMED_OUT:
         case NETSNMP_CALLBACK_OP_SEND_FAILED:
-        case NETSNMP_CALLBACK_OP_SEC_ERROR:
             break;
         default:
             return 1;  // a resend: still pending
