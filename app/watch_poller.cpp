@@ -19,7 +19,8 @@ WatchFrame WatchPoller::poll(const std::atomic<bool>& stop, const std::string& c
     sinks.warning = [&](std::string_view text) { appendStatus(warnings, std::string(text)); };
     sinks.walkProgress = [this](uint64_t, uint64_t) { whileWaiting_(); };
     RunContext context(std::move(sinks), StopCondition{std::nullopt, &stop});
-    const FollowedPoll followed = pollFollowingTree(context, session_, tree_, fast_, true);
+    const FollowedPoll followed =
+        pollFollowingTree(context, session_, tree_, {.fast = fast_, .forRates = true});
     frame.requests = context.requests();
     frame.time = followed.poll.firstAnswer.value_or(start);
 

@@ -5,8 +5,11 @@ exporter, how many probes one exporter answers, its memory, and how close it kee
 1. Side by side: a generated router (make_router.py) served by snmpsimd behind the UDP proxy
    that delays every datagram 10 ms each way and counts the requests; scraped in turn by
    prometheus-snmp-exporter with bench/snmp_exporter.yml, by galvetrin-exporter with an empty
-   cache (module config_cache: 0s) and with the tree cached (module default, probed once
-   before). Per scrape: requests, the simulator's CPU, wall time, the exporter's CPU.
+   cache (config_cache: 0s) and with the tree cached (probed once before). Twice: the class
+   counters alone (galvetrin's action_counters off, the SNMP exporter's nine class columns),
+   then the class and action counters (galvetrin's defaults, the SNMP exporter given every
+   action counter column too). Per scrape: requests, the simulator's CPU, wall time, the
+   exporter's CPU.
 2. Load: 16 snmpsimd on 16 loopback addresses, no delay. Idle RSS after start; RSS after
    probes of small routers (no growth wanted); then 64 probes at once, kept up for a while,
    of the bigger routers: probes per second, CPU per probe, peak RSS (VmHWM). The 64 probes
@@ -50,6 +53,11 @@ EXPORTER_CONFIG = """auths:
 modules:
   default: {}
   uncached:
+    config_cache: 0s
+  classes:
+    action_counters: false
+  classes_uncached:
+    action_counters: false
     config_cache: 0s
 %s"""
 
@@ -160,10 +168,17 @@ def scrape(exporter, path, agent, proxy):
             exporter.cpu() - exporter_cpu), body
 
 
+# What each side reads: the nine class counter columns alone (galvetrin with action_counters
+# off), then everything -metrics shows (the SNMP exporter given every action counter column).
+COMPARISONS = (("class counters", "galvetrin_bench", "classes", "classes_uncached"),
+               ("class and action counters", "galvetrin_bench_actions", "default", "uncached"))
+
+
 def side_by_side(args, workdir):
     agent = measure.Agent(write_router(args.size, workdir), args.agent,
                           os.path.join(workdir, "agent-side"))
     proxy = snmp_exporter = exporter = None
+    results = {}
     try:
         agent.wait_until_answering()
         proxy = measure.CountingProxy(args.proxy, args.agent, DELAY)
@@ -174,46 +189,52 @@ def side_by_side(args, workdir):
             args.exporters, SNMP_EXPORTER_PORT, workdir, "snmp-exporter")
         exporter = galvetrin_exporter(args, workdir, args.exporters)
         target = "/probe?target=%s&module=" % args.proxy
-        # Version 0.21 answers on /snmp; /probe came later.
-        paths = {SNMP_EXPORTER: (snmp_exporter, "/snmp" + target[6:] + "galvetrin_bench"),
-                 EMPTY: (exporter, target + "uncached"), CACHED: (exporter, target + "default")}
-        exporter.probe(paths[CACHED][1])  # fills the cache, and snmpsimd opens its index
-        runs = {name: [] for name in paths}
-        classes = {}
-        for repeat in range(args.repeats):
-            for name, (server, path) in paths.items():  # interleaved: shared noise hits all
-                figures, body = scrape(server, path, agent, proxy)
-                if server is exporter and sample(body, "galvetrin_probe_success") != 1:
-                    raise RuntimeError("%s: the probe failed" % name)
-                classes[name] = len(re.findall(
-                    r"^(?:cbQosCMDropPkt64|galvetrin_class_dropped_packets_total)\{", body, re.M))
-                print("  %-24s scrape %d: %5d requests (%d of the class table), agent %5.2f s "
-                      "CPU, %6.2f s wall, exporter %6.3f s CPU" % ((name, repeat + 1) + figures),
-                      flush=True)
-                runs[name].append(figures)
+        for title, peer_module, cached_module, empty_module in COMPARISONS:
+            print("  %s:" % title)
+            # Version 0.21 answers on /snmp; /probe came later.
+            paths = {SNMP_EXPORTER: (snmp_exporter, "/snmp" + target[6:] + peer_module),
+                     EMPTY: (exporter, target + empty_module),
+                     CACHED: (exporter, target + cached_module)}
+            exporter.probe(paths[CACHED][1])  # fills the cache, and snmpsimd opens its index
+            runs = {name: [] for name in paths}
+            series = {}
+            for repeat in range(args.repeats):
+                for name, (server, path) in paths.items():  # interleaved: shared noise hits all
+                    figures, body = scrape(server, path, agent, proxy)
+                    if server is exporter and sample(body, "galvetrin_probe_success") != 1:
+                        raise RuntimeError("%s: the probe failed" % name)
+                    series[name] = len(re.findall(r"^[a-zA-Z]\w*\{", body, re.M))
+                    print("  %-24s scrape %d: %5d requests (%d of the class table), agent %5.2f "
+                          "s CPU, %6.2f s wall, exporter %6.3f s CPU"
+                          % ((name, repeat + 1) + figures), flush=True)
+                    runs[name].append(figures)
+            print("  series with labels: %s"
+                  % ", ".join("%s %d" % item for item in series.items()))
+            results[title] = {name: [statistics.mean(f) for f in zip(*r)]
+                              for name, r in runs.items()}
     finally:
         for server in (exporter, snmp_exporter, proxy):
             if server:
                 server.stop() if isinstance(server, Exporter) else server.close()
         agent.stop()
-    print("  classes answered: %s" % ", ".join("%s %d" % item for item in classes.items()))
-    return {name: [statistics.mean(f) for f in zip(*r)] for name, r in runs.items()}
+    return results
 
 
-def report_side_by_side(size, result):
-    print("\n  %d objects, means of the scrapes:" % size)
-    print("  %-24s %9s %12s %12s %8s %15s" % (("",) + SIDE_FIGURES))
-    for name, figures in result.items():
-        print("  %-24s %9.0f %12.0f %12.2f %8.2f %15.3f" % ((name,) + tuple(figures)))
-    peer = result[SNMP_EXPORTER]
-    print("\n  Ratios to the SNMP exporter, and targets:")
-    for name, limits in ((CACHED, (1 / 3, None, 1 / 2, 1 / 4, 1 / 3)),
-                         (EMPTY, (None, None, None, 1 / 2, None))):
-        for figure, mine, theirs, limit in zip(SIDE_FIGURES, result[name], peer, limits):
-            ratio = mine / theirs if theirs else float("nan")
-            verdict = "" if limit is None else "  target <= %.2f: %s" % (
-                limit, "met" if ratio <= limit else "MISS")
-            print("  %-24s %-15s %6.3f%s" % (name, figure, ratio, verdict))
+def report_side_by_side(size, results):
+    for title, result in results.items():
+        print("\n  %d objects, %s, means of the scrapes:" % (size, title))
+        print("  %-24s %9s %12s %12s %8s %15s" % (("",) + SIDE_FIGURES))
+        for name, figures in result.items():
+            print("  %-24s %9.0f %12.0f %12.2f %8.2f %15.3f" % ((name,) + tuple(figures)))
+        peer = result[SNMP_EXPORTER]
+        print("\n  Ratios to the SNMP exporter, and targets:")
+        for name, limits in ((CACHED, (1 / 3, None, 1 / 2, 1 / 4, 1 / 3)),
+                             (EMPTY, (None, None, None, 1 / 2, None))):
+            for figure, mine, theirs, limit in zip(SIDE_FIGURES, result[name], peer, limits):
+                ratio = mine / theirs if theirs else float("nan")
+                verdict = "" if limit is None else "  target <= %.2f: %s" % (
+                    limit, "met" if ratio <= limit else "MISS")
+                print("  %-24s %-15s %6.3f%s" % (name, figure, ratio, verdict))
 
 
 # 2. Load and memory

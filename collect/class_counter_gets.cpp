@@ -3,18 +3,16 @@
 #include <bit>
 #include <deque>
 
+#include "collect/response_size.h"
 #include "collect/stages.h"
 #include "collect/walk_progress.h"
 #include "snmp/exchanges.h"
 
 namespace {
 
-// A binding of a counter column with its two index numbers takes about 35 bytes in a response
-// (its OID, a Counter64 and their headers); with the message's headers, 36 of them fill the
-// 1,400 bytes of -fast's responses.
-constexpr size_t bindingsPerRequest = 36;
 constexpr int32_t tooBig = 1;
 constexpr oid sysUpTime[] = {1, 3, 6, 1, 2, 1, 1, 3, 0};
+constexpr size_t sysUpTimeBytes = 20;
 
 // The classes [first, end) in one GET.
 struct Batch {
@@ -23,23 +21,37 @@ struct Batch {
     bool withUptime;
 };
 
-size_t bindingsOf(const ClassInstance& instance) {
-    return static_cast<size_t>(std::popcount(instance.walks));
+// The bytes a class's walks take in a response: their names as asked and values as large as
+// the columns' walks expect.
+size_t bytesOf(const ClassInstance& instance) {
+    const std::span<const StageWalk> walks = documentedClassStatisticsWalks();
+    const size_t indexBytes =
+        encodedNumberBytes(instance.policyIndex) + encodedNumberBytes(instance.objectIndex);
+    size_t bytes = 0;
+    for (size_t w = 0; w < walks.size(); ++w) {
+        if ((instance.walks >> w & 1U) != 0) {
+            bytes += bindingHeaderBytes + encodedOidBytes(walks[w].columns.front()) + indexBytes +
+                     walks[w].valueBytes;
+        }
+    }
+    return bytes;
 }
 
-// Whole classes to a request, at least one.
+// Whole classes to a request, at least one; none for a class with nothing left to ask.
 std::deque<Batch> batches(std::span<const ClassInstance> classes, bool withUptime) {
+    constexpr size_t room = responseBytes - responseHeaderBytes;
     std::deque<Batch> all;
     size_t first = 0;
     while (first < classes.size() || (withUptime && all.empty())) {
         const bool uptime = withUptime && all.empty();
-        size_t bindings = uptime ? 1 : 0;
+        size_t bytes = uptime ? sysUpTimeBytes : 0;
         size_t end = first;
-        while (end < classes.size() &&
-               (end == first || bindings + bindingsOf(classes[end]) <= bindingsPerRequest)) {
-            bindings += bindingsOf(classes[end++]);
+        while (end < classes.size() && (end == first || bytes + bytesOf(classes[end]) <= room)) {
+            bytes += bytesOf(classes[end++]);
         }
-        all.push_back({first, end, uptime});
+        if (bytes != 0) {
+            all.push_back({first, end, uptime});
+        }
         first = end;
     }
     return all;
@@ -47,8 +59,10 @@ std::deque<Batch> batches(std::span<const ClassInstance> classes, bool withUptim
 
 class CounterGets {
   public:
-    CounterGets(RunContext& context, SnmpSession& session, std::span<const ClassInstance> classes)
+    CounterGets(RunContext& context, SnmpSession& session, std::span<const ClassInstance> classes,
+                std::vector<ClassReading> readings)
         : context_(context), session_(session), classes_(classes) {
+        poll_.classes = std::move(readings);
         poll_.classes.resize(classes.size());
     }
 
@@ -85,6 +99,9 @@ class CounterGets {
         }
         if (poll_.failed()) {
             context_.failure(poll_.failure);
+        }
+        for (ClassReading& reading : poll_.classes) {
+            setDocumentedCounters(reading.counters, reading.columns, &reading.narrowKinds);
         }
         return std::move(poll_);
     }
@@ -174,8 +191,7 @@ class CounterGets {
                 }
                 ++position;
             }
-            setDocumentedCounters(reading.counters, reading.columns, &reading.narrowKinds);
-            answered_ += reading.answeredWalks != 0 ? 1 : 0;
+            ++answered_;
         }
     }
 
@@ -189,6 +205,7 @@ class CounterGets {
 }  // namespace
 
 CounterPoll getClassCounters(RunContext& context, SnmpSession& session,
-                             std::span<const ClassInstance> classes, bool withUptime) {
-    return CounterGets(context, session, classes).run(withUptime);
+                             std::span<const ClassInstance> classes, bool withUptime,
+                             std::vector<ClassReading> readings) {
+    return CounterGets(context, session, classes, std::move(readings)).run(withUptime);
 }

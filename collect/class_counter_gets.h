@@ -1,6 +1,6 @@
 // GETs of the class statistics of classes already known: each class's counters asked together,
 // so they come in one response, and as many classes to a request as a response of about 1,400
-// bytes holds, several requests in flight.
+// bytes holds (as -fast's walks fill theirs), several requests in flight.
 #pragma once
 
 #include <chrono>
@@ -44,7 +44,9 @@ struct CounterPoll {
     bool failed() const { return !failure.empty(); }
 };
 
-// GETs each class's walks and, with `withUptime`, sysUpTime.0. A class whose walks all go
-// unanswered keeps answeredWalks 0. Ends at the first failed exchange.
+// GETs each class's walks and, with `withUptime`, sysUpTime.0, adding them to `readings` (one
+// per class: columns read before, or none). A class none of whose walks answer keeps the
+// answeredWalks it came with. Ends at the first failed exchange.
 CounterPoll getClassCounters(RunContext& context, SnmpSession& session,
-                             std::span<const ClassInstance> classes, bool withUptime);
+                             std::span<const ClassInstance> classes, bool withUptime,
+                             std::vector<ClassReading> readings = {});

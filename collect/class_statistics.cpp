@@ -94,14 +94,14 @@ void setDocumentedCounters(ClassCounters& counters, const ColumnValues& row,
     setCounters(counters, resolveFields(documentedTable, row, narrowKinds));
 }
 
-WalkOutcome collectDocumentedClassStatistics(ColumnWalker& walker, QosObjectTable& table) {
+WalkOutcome collectDocumentedClassStatistics(ColumnWalker& walker, QosObjectTable& table,
+                                             TableColumns& read) {
     walker.context().debug("Starting class counter collection\n");
-    TableRows rows;
-    const WalkOutcome outcome = collectTableRows(walker, documentedTable, rows);
-    for (const auto& [key, fields] : rows) {
+    const WalkOutcome outcome = walkTableColumns(walker, documentedTable, read);
+    for (const auto& [key, columns] : read) {
         if (QosObjectRecord* record = table.findByPolicyObject(
                 static_cast<uint32_t>(key.first >> 32), static_cast<uint32_t>(key.first))) {
-            setCounters(record->counters, fields);
+            setDocumentedCounters(record->counters, columns);
         }
     }
     walker.context().debug("Finished class counter collection\n\n");

@@ -11,15 +11,16 @@ uint64_t classKey(uint32_t policyIndex, uint32_t objectIndex) {
     return (static_cast<uint64_t>(policyIndex) << 32) | objectIndex;
 }
 
-// Walks the presence column: true when its rows are exactly the tree's classes.
+// Walks the presence column into `readings` (one per class of the tree): true when its rows
+// are exactly the tree's classes.
 bool sameClasses(RunContext& context, SnmpSession& session, const TreeSnapshot& tree,
-                 std::string& failure) {
+                 std::vector<ClassReading>& readings, std::string& failure) {
     if (!tree.presenceWalk) {
         return true;  // the GETs alone tell whether the classes still answer
     }
-    std::unordered_map<uint64_t, bool> seen;
-    for (const ClassInstance& instance : tree.classes) {
-        seen.emplace(classKey(instance.policyIndex, instance.objectIndex), false);
+    std::unordered_map<uint64_t, size_t> position;
+    for (size_t i = 0; i < tree.classes.size(); ++i) {
+        position.emplace(classKey(tree.classes[i].policyIndex, tree.classes[i].objectIndex), i);
     }
     const StageWalk& walk = documentedClassStatisticsWalks()[*tree.presenceWalk];
     bool same = true;
@@ -29,15 +30,19 @@ bool sameClasses(RunContext& context, SnmpSession& session, const TreeSnapshot& 
     const WalkOutcome outcome = walker.walk(walk, [&](Row row) {
         const std::span<const oid> name = row[0]->name();
         const size_t indexAt = walk.columns.front().size();
-        const auto known = seen.find(classKey(subidAt(name, indexAt), subidAt(name, indexAt + 1)));
-        same = same && known != seen.end() && !known->second;
-        if (known != seen.end()) {
-            known->second = true;
+        const auto known =
+            position.find(classKey(subidAt(name, indexAt), subidAt(name, indexAt + 1)));
+        ClassReading* reading = known != position.end() ? &readings[known->second] : nullptr;
+        same = same && reading != nullptr && reading->answeredWalks == 0;
+        if (reading != nullptr && reading->answeredWalks == 0) {
+            reading->columns.push_back({walk.columns.front().back(), row[0]->wholeNumber(),
+                                        row[0]->type() == ASN_COUNTER});
+            reading->answeredWalks = 1U << *tree.presenceWalk;
         }
         ++rows;
     });
     failure = outcome.failure;
-    return same && rows == seen.size();
+    return same && rows == readings.size();
 }
 
 }  // namespace
@@ -48,32 +53,50 @@ CounterPoll pollCounters(RunContext& context, SnmpSession& session, const TreeSn
         context.sinks().countersBegin();
     }
     CounterPoll poll;
-    if (!sameClasses(context, session, tree, poll.failure)) {
+    poll.classes.resize(tree.classes.size());
+    if (!sameClasses(context, session, tree, poll.classes, poll.failure)) {
         poll.configurationChanged = !poll.failed();
         return poll;
     }
-    poll = getClassCounters(context, session, tree.classes, withUptime);
-    for (const ClassReading& reading : poll.classes) {
-        poll.configurationChanged =
-            poll.configurationChanged || (!poll.failed() && reading.answeredWalks == 0);
+    // The walk gave each class its presence column: the GETs ask for the others.
+    std::vector<ClassInstance> rest = tree.classes;
+    for (ClassInstance& instance : rest) {
+        instance.walks &= tree.presenceWalk ? ~(1U << *tree.presenceWalk) : ~0U;
+    }
+    poll = getClassCounters(context, session, rest, withUptime, std::move(poll.classes));
+    for (size_t i = 0; i < rest.size(); ++i) {
+        const bool unanswered =
+            rest[i].walks != 0 && (poll.classes[i].answeredWalks & rest[i].walks) == 0;
+        poll.configurationChanged = poll.configurationChanged || (!poll.failed() && unanswered);
     }
     return poll;
 }
 
 FollowedPoll pollFollowingTree(RunContext& context, SnmpSession& session,
-                               std::shared_ptr<const TreeSnapshot> tree, bool fast,
-                               bool withUptime) {
+                               std::shared_ptr<const TreeSnapshot> tree,
+                               const TreePolling& polling) {
     FollowedPoll followed;
-    if (!tree) {
-        tree = collectTree(context, session, fast);
+    const auto walk = [&] {
+        WalkedTree walked = walkTree(context, session, polling.fast, polling.actionCounters);
         followed.treeWalked = true;
+        tree = std::move(walked.tree);
+        if (!polling.forRates) {
+            followed.poll = std::move(walked.poll);
+            followed.walkedDocuments = std::move(walked.documents);
+        }
+    };
+    if (!tree) {
+        walk();
     }
-    followed.poll = pollCounters(context, session, *tree, withUptime);
+    if (!followed.walkedDocuments) {
+        followed.poll = pollCounters(context, session, *tree, polling.forRates);
+    }
     if (followed.poll.configurationChanged && !followed.treeWalked) {
         followed.configurationChanged = true;
-        followed.treeWalked = true;
-        tree = collectTree(context, session, fast);
-        followed.poll = pollCounters(context, session, *tree, withUptime);
+        walk();
+        if (!followed.walkedDocuments) {
+            followed.poll = pollCounters(context, session, *tree, polling.forRates);
+        }
     }
     followed.tree = std::move(tree);
     return followed;

@@ -8,14 +8,26 @@
 #include "collect/tree_snapshot.h"
 
 // Reads the counters of the tree's classes: first a walk of one counter column, which shows
-// whether the router's classes are still the tree's, then the GETs (with `withUptime`,
-// sysUpTime.0 too). A change found by the walk ends the poll before its GETs.
+// whether the router's classes are still the tree's and gives that column's values, then the
+// GETs of their other columns (with `withUptime`, sysUpTime.0 too). A change found by the walk
+// ends the poll before its GETs.
 CounterPoll pollCounters(RunContext& context, SnmpSession& session, const TreeSnapshot& tree,
                          bool withUptime);
+
+struct TreePolling {
+    bool fast = false;            // the tree's walk with -fast
+    bool actionCounters = false;  // ... with the actions' counter stage
+    // For rates (the watch): the counters read together with sysUpTime.0 in a short poll, even
+    // right after a walk, whose reads are spread over its whole length.
+    bool forRates = false;
+};
 
 struct FollowedPoll {
     std::shared_ptr<const TreeSnapshot> tree;  // the tree the poll read
     CounterPoll poll;
+    // The documents result of the walk whose counters are the poll's, when the tree was walked
+    // and not polled after.
+    std::optional<RunResult> walkedDocuments;
     bool treeWalked = false;  // the tree was walked by this call
     bool configurationChanged =
         false;  // ... because a poll of the tree it was given found a change
@@ -24,10 +36,11 @@ struct FollowedPoll {
 };
 
 // One poll by the rule: walks the tree when `tree` is null; polls its counters; when that
-// finds a change, walks the tree again and polls once more.
+// finds a change, walks the tree again. The counters of a walk serve as the poll's, except for
+// rates.
 FollowedPoll pollFollowingTree(RunContext& context, SnmpSession& session,
-                               std::shared_ptr<const TreeSnapshot> tree, bool fast,
-                               bool withUptime);
+                               std::shared_ptr<const TreeSnapshot> tree,
+                               const TreePolling& polling);
 
 // The documents' result of the tree and a poll of it: what a documents run of the same router
 // gives, the poll's failure as the class counter stage's.

@@ -3,41 +3,23 @@
 #include <algorithm>
 #include <deque>
 
+#include "collect/response_size.h"
 #include "collect/walk_progress.h"
 #include "snmp/exchanges.h"
 #include "snmp/session.h"
 
 namespace {
 
-// A response of this size fits an Ethernet frame with the IP and UDP headers, so no agent or
-// path needs to fragment it.
-constexpr size_t responseBytes = 1'400;
-// The message, PDU and, with SNMPv3, security headers around the bindings.
-constexpr size_t headerBytes = 120;
-// The index a column OID gets in a row (two numbers of a few bytes) and the binding's headers.
+// The index a column OID gets in a row: two numbers of a few bytes.
 constexpr size_t indexBytes = 6;
-constexpr size_t bindingHeaderBytes = 4;
 constexpr int32_t tooBig = 1;
-
-// The encoded length of an OID: the first two numbers share a byte, each other number takes
-// one byte per 7 bits.
-size_t encodedOidBytes(ColumnOid name) {
-    size_t bytes = 1;
-    for (size_t i = 2; i < name.size(); ++i) {
-        bytes += 1;
-        for (oid number = name[i]; number >= 128; number >>= 7) {
-            ++bytes;
-        }
-    }
-    return bytes;
-}
 
 long repetitionsFor(std::span<const ColumnOid> columns, uint32_t valueBytes) {
     size_t rowBytes = 0;
     for (const ColumnOid& column : columns) {
         rowBytes += bindingHeaderBytes + encodedOidBytes(column) + indexBytes + valueBytes;
     }
-    return static_cast<long>(std::max<size_t>(1, (responseBytes - headerBytes) / rowBytes));
+    return static_cast<long>(std::max<size_t>(1, (responseBytes - responseHeaderBytes) / rowBytes));
 }
 
 }  // namespace

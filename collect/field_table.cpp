@@ -103,8 +103,7 @@ std::vector<oid> sourceColumns(const FieldTable& table, const ColumnValues& row)
     return columns;
 }
 
-WalkOutcome collectTableRows(ColumnWalker& walker, const FieldTable& table, TableRows& rows) {
-    std::map<RowKey, ColumnValues> read;
+WalkOutcome walkTableColumns(ColumnWalker& walker, const FieldTable& table, TableColumns& read) {
     WalkOutcome stage;
     for (const StageWalk& walk : table.walks) {
         const ColumnOid column = walk.columns.front();
@@ -114,7 +113,7 @@ WalkOutcome collectTableRows(ColumnWalker& walker, const FieldTable& table, Tabl
                 // Rates, depths and configured values are numbers whatever their tag: the
                 // 64-bit gauges and configuration values travel as Counter64.
                 read[rowKey(table.index, name, column.size())].push_back(
-                    {column.back(), row[0]->wholeNumber()});
+                    {column.back(), row[0]->wholeNumber(), row[0]->type() == ASN_COUNTER});
             }
         });
         stage.rows += outcome.rows;
@@ -123,6 +122,12 @@ WalkOutcome collectTableRows(ColumnWalker& walker, const FieldTable& table, Tabl
             break;
         }
     }
+    return stage;
+}
+
+WalkOutcome collectTableRows(ColumnWalker& walker, const FieldTable& table, TableRows& rows) {
+    TableColumns read;
+    const WalkOutcome stage = walkTableColumns(walker, table, read);
     for (const auto& [key, columns] : read) {
         if (FieldValues fields = resolveFields(table, columns); fields.any()) {
             rows[key] = fields;

@@ -84,8 +84,13 @@ FieldValues resolveFields(const FieldTable& table, const ColumnValues& row,
 // The columns a row's fields come from, of those it gave: each field's first source it has.
 std::vector<oid> sourceColumns(const FieldTable& table, const ColumnValues& row);
 
-// Walks the table's columns in order, ending at the first failed walk, and puts the fields of
-// every row it read, failed or not, into `rows`.
+// The columns each row gave, by row.
+using TableColumns = std::map<RowKey, ColumnValues>;
+
+// Walks the table's columns in order, ending at the first failed walk, and puts the columns of
+// every row it read, failed or not, into `read`.
+WalkOutcome walkTableColumns(ColumnWalker& walker, const FieldTable& table, TableColumns& read);
+// As walkTableColumns, but keeps each row's fields.
 WalkOutcome collectTableRows(ColumnWalker& walker, const FieldTable& table, TableRows& rows);
 
 // The rows in [first, value 0 of the next index): all values of a per-value table's index.

@@ -127,8 +127,8 @@ RunResult collectForTextReport(RunContext& context, const SnmpSettings& settings
     return result;
 }
 
-void collectDocumentStages(RunContext& context, SnmpSession& session, bool fast, bool counters,
-                           RunResult& result) {
+void collectDocumentStages(RunContext& context, SnmpSession& session, bool fast,
+                           bool actionCounters, RunResult& result, TableColumns& classColumns) {
     const auto stage = [&](const char* name, const WalkOutcome& outcome) {
         result.stages.push_back({name, outcome.failure});
     };
@@ -141,29 +141,25 @@ void collectDocumentStages(RunContext& context, SnmpSession& session, bool fast,
         for (const StageWalk& walk : documentedClassStatisticsWalks()) {
             statisticsWalks.push_back(&walk);
         }
-        walker.prefetch(
-            laterStageWalks(counters ? statisticsWalks : std::vector<const StageWalk*>{}),
-            policies);
+        walker.prefetch(laterStageWalks(statisticsWalks), policies);
     }
     stage("objects", collectPolicyObjects(walker, result.table));
     if (fast) {
         // Which action tables to walk follows from the objects: a second wave.
-        walker.prefetch(
-            counters ? actionTableWalks(result.table, {ActionStage::configs, ActionStage::counters})
-                     : actionTableWalks(result.table, {ActionStage::configs}),
-            policies);
+        walker.prefetch(actionCounters ? actionTableWalks(result.table, {ActionStage::configs,
+                                                                         ActionStage::counters})
+                                       : actionTableWalks(result.table, {ActionStage::configs}),
+                        policies);
     }
     stage("policyMapNames", collectPolicyMapNames(walker, result.table));
     stage("classMapNames", collectClassMapNames(walker, result.table));
     stage("matchStatements", collectMatchStatements(walker, result.table));
-    if (counters) {
-        stage("classCounters", collectDocumentedClassStatistics(walker, result.table));
-    }
+    stage("classCounters", collectDocumentedClassStatistics(walker, result.table, classColumns));
     stage("interfaceNames", collectInterfaceNames(context, session, result.servicePolicies));
     stage("actionConfigs",
           collectActionTables(walker, result.table, ActionStage::configs, result.actionRows));
     deriveQueueBandwidths(result);
-    if (counters) {
+    if (actionCounters) {
         collectActionCounters(walker, result);
     }
     failStagesAfterStop(context.stop(), result);
@@ -185,7 +181,9 @@ RunResult collectForDocuments(RunContext& context, const SnmpSettings& settings,
         return result;
     }
     const auto start = std::chrono::steady_clock::now();
-    collectDocumentStages(context, session, options.fast, true, result);
+    TableColumns classColumns;
+    collectDocumentStages(context, session, options.fast, options.actionCounters, result,
+                          classColumns);
     result.collectSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     session.close();
@@ -204,8 +202,9 @@ RunResult collectThroughCache(RunContext& context, const SnmpSettings& settings,
     }
     const auto start = TreeCache::Clock::now();
     const bool caching = maxAge > TreeCache::Clock::duration::zero();
-    const FollowedPoll followed = pollFollowingTree(
-        context, session, caching ? cache.find(key, maxAge, start) : nullptr, options.fast, false);
+    FollowedPoll followed =
+        pollFollowingTree(context, session, caching ? cache.find(key, maxAge, start) : nullptr,
+                          {.fast = options.fast, .actionCounters = options.actionCounters});
     if (followed.configurationChanged || followed.treeStale()) {
         cache.drop(key);
     }
@@ -213,19 +212,22 @@ RunResult collectThroughCache(RunContext& context, const SnmpSettings& settings,
         cache.keep(key, followed.tree);
     }
     treeFromCache = !followed.treeWalked;
-    RunResult result = documentsResult(*followed.tree, followed.poll);
-    // The actions' counters move as the classes' do: read fresh, as the documents run does,
-    // with -fast all their columns side by side, each whole: ranges would cost a request each
-    // on every column.
-    ColumnWalker walker(context, session, options.fast);
-    if (options.fast) {
-        walker.prefetch(actionTableWalks(result.table, {ActionStage::counters}), {});
-    }
-    collectActionCounters(walker, result);
-    if (followed.treeWalked) {
-        // Stages served from the cache stand as they were; this probe's own walk did not
-        // finish what came after its stop.
-        failStagesAfterStop(context.stop(), result);
+    RunResult result;
+    if (followed.walkedDocuments) {
+        // This probe's own walk read the counters; it did not finish what came after its stop.
+        result = std::move(*followed.walkedDocuments);
+    } else {
+        // Stages served from the cache stand as they were. The actions' counters move as the
+        // classes' do: read fresh, as the documents run does, with -fast all their columns side
+        // by side, each whole: ranges would cost a request each on every column.
+        result = documentsResult(*followed.tree, followed.poll);
+        if (options.actionCounters) {
+            ColumnWalker walker(context, session, options.fast);
+            if (options.fast) {
+                walker.prefetch(actionTableWalks(result.table, {ActionStage::counters}), {});
+            }
+            collectActionCounters(walker, result);
+        }
     }
     result.collectSeconds = std::chrono::duration<double>(TreeCache::Clock::now() - start).count();
     session.close();

@@ -48,7 +48,9 @@ void storeClassStatisticsRow(QosObjectTable& table, Row row, const ClassStatisti
 std::span<const StageWalk> documentedClassStatisticsWalks();
 // The columns, of those a class's row gave, that the documents' rule reads its counters from.
 std::vector<oid> documentedSourceColumns(const ColumnValues& row);
-WalkOutcome collectDocumentedClassStatistics(ColumnWalker& walker, QosObjectTable& table);
+// Walks them into the table's classes; `read` keeps the columns each row gave.
+WalkOutcome collectDocumentedClassStatistics(ColumnWalker& walker, QosObjectTable& table,
+                                             TableColumns& read);
 // The class counters of one row of cbQosCMStatsTable by the documents' rule; the counter polls
 // read their GETs by it too. With `narrowKinds`, bit k is set where counter k came from a
 // Counter32.

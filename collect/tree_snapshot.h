@@ -22,7 +22,7 @@ struct TreeSnapshot {
     // A counter column of the documents that every class has: a poll walks it to see which
     // classes exist now. None when the classes share no column.
     std::optional<size_t> presenceWalk;
-    // The failure line of the reads that found the classes' columns.
+    // The failure line of the walk that found the classes' columns.
     std::string classesFailure;
     std::chrono::steady_clock::time_point walkedAt;
 
@@ -32,7 +32,13 @@ struct TreeSnapshot {
     std::string failure() const;
 };
 
-// The documents' stages but the class counters, on an open session, then one GET of every
-// counter column for each class map, which shows the columns each class has.
-std::shared_ptr<const TreeSnapshot> collectTree(RunContext& context, SnmpSession& session,
-                                                bool fast);
+// A walk of the tree: the snapshot, and what the walk read of the counters.
+struct WalkedTree {
+    std::shared_ptr<const TreeSnapshot> tree;
+    RunResult documents;  // the walk's own documents result, its counters included
+    CounterPoll poll;     // its class counters, one reading per class of the snapshot
+};
+
+// The documents' stages on an open session (the action counter stage with `actionCounters`);
+// the class statistics walk shows the columns each class has.
+WalkedTree walkTree(RunContext& context, SnmpSession& session, bool fast, bool actionCounters);

@@ -32,6 +32,7 @@ struct AuthEntry {
 
 struct ModuleEntry {
     bool fast = true;
+    bool actionCounters = true;  // false: the probes read no action statistics table
     int maxInFlight = 8;
     std::chrono::nanoseconds timeout = std::chrono::seconds(5);  // per request
     int retries = 2;

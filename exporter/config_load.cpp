@@ -191,6 +191,8 @@ class Loader {
             const std::string at = key + "." + setting;
             if (setting == "fast") {
                 readValue(value, at, "a boolean", module.fast);
+            } else if (setting == "action_counters") {
+                readValue(value, at, "a boolean", module.actionCounters);
             } else if (setting == "max_in_flight") {
                 readInteger(value, at, 1, 8, module.maxInFlight);
             } else if (setting == "retries") {

@@ -50,6 +50,7 @@ void writeAuth(YAML::Emitter& out, const AuthEntry& auth) {
 void writeModule(YAML::Emitter& out, const ModuleEntry& module) {
     out << YAML::BeginMap;
     out << YAML::Key << "fast" << YAML::Value << module.fast;
+    out << YAML::Key << "action_counters" << YAML::Value << module.actionCounters;
     out << YAML::Key << "max_in_flight" << YAML::Value << module.maxInFlight;
     out << YAML::Key << "timeout" << YAML::Value << formatDuration(module.timeout);
     out << YAML::Key << "retries" << YAML::Value << module.retries;

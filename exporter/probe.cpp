@@ -35,8 +35,8 @@ std::string collectionKey(const ProbeJob& job) {
           std::to_string(static_cast<int>(a.securityLevel)), a.username, a.password,
           std::to_string(static_cast<int>(a.authProtocol)),
           std::to_string(static_cast<int>(a.privProtocol)), a.privPassword, a.contextName,
-          std::to_string(m.fast), std::to_string(m.maxInFlight), std::to_string(m.timeout.count()),
-          std::to_string(m.retries), m.sourceAddress}) {
+          std::to_string(m.fast), std::to_string(m.actionCounters), std::to_string(m.maxInFlight),
+          std::to_string(m.timeout.count()), std::to_string(m.retries), m.sourceAddress}) {
         key.append(part).push_back('\0');
     }
     return key;
@@ -52,7 +52,8 @@ SharedCollection collect(const ProbeJob& job, ProbeShared& shared, RunSinks sink
     collection.result =
         collectThroughCache(context, sessionSettings(job), shared.trees, collectionKey(job),
                             duration_cast<TreeCache::Clock::duration>(job.module.configCache),
-                            {job.module.fast, false}, collection.treeFromCache);
+                            {.fast = job.module.fast, .actionCounters = job.module.actionCounters},
+                            collection.treeFromCache);
     return collection;
 }
 
