@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """A misbehaving SNMPv2c agent for the end-to-end tests: bad_agent.py ADDRESS MODE LOG
 
-Answers GETBULK requests on UDP port 161 of ADDRESS from bad_agent.snmprec, faulty as MODE says
+Answers GETBULK requests (and, in mode toobig, GETs) on UDP port 161 of ADDRESS from
+bad_agent.snmprec, faulty as MODE says
 (see answer()); most faults sit in the answer to the objects walk's second request. Each request
 is logged to LOG as a JSON line; LOG appears once the socket is bound. It ends after 300 s idle."""
 
@@ -18,7 +19,7 @@ from pysnmp.proto.api import v2c
 QOS = (1, 3, 6, 1, 4, 1, 9, 9, 166, 1)
 OBJECTS = QOS + (5, 1, 1)
 FAULT = OBJECTS + (2, 1, 12)  # the objects walk's second request starts after row 1.12
-INTEGER, OCTETS, UNSIGNED, END = 0x02, 0x04, 0x42, 0x82
+INTEGER, OCTETS, UNSIGNED, NO_INSTANCE, END = 0x02, 0x04, 0x42, 0x81, 0x82
 
 
 def data_set(mode):
@@ -82,10 +83,13 @@ def encode(community, request_id, bindings, status=0):
                + tlv(0xA2, pdu + tlv(0x30, body)))
 
 
-def answer(mode, data, community, request_id, oids, repetitions):
+def answer(mode, data, community, request_id, oids, repetitions, pdu):
     """The datagrams that answer one request."""
     rows = bulk(data, oids, repetitions * (100 if mode == "bigtable" else 1))
     status = 0
+    if mode == "toobig" and pdu == "GetRequestPDU":  # class counters: two to a response
+        rows = [(name, data[0].get(name, (NO_INSTANCE, b""))) for name in oids]
+        status = 1 if len(oids) > 2 and oids[0][:len(QOS) + 1] == QOS + (15,) else 0
     if mode == "silence":
         return []
     if mode == "sluggish":  # a walk of three requests takes more than a second
@@ -123,7 +127,7 @@ def main(address, mode, log_path):
             log.write(json.dumps(entry) + "\n")
             for reply in answer(mode, data, bytes(message["community"]), entry["id"], [
                     tuple(map(int, name.split("."))) for name in entry["oids"]],
-                    entry["max_repetitions"]):
+                    entry["max_repetitions"], entry["pdu"]):
                 sock.sendto(reply, peer)
 
 

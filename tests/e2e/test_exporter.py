@@ -7,6 +7,7 @@ of the configuration in any answer, log line or command line."""
 import base64
 import json
 import os
+import re
 import shutil
 import signal
 import socket
@@ -22,7 +23,7 @@ import urllib.request
 import bcrypt
 import yaml
 
-from harness import ADDRESS, HERE, ROOT, SimulatedAgent, V3User, read, run
+from harness import ADDRESS, HERE, NET, OCTET, ROOT, BadAgent, SimulatedAgent, V3User, read, run
 
 EXPORTER = os.environ["GALVETRIN_EXPORTER"]
 DATA = os.path.join(HERE, "exporter")
@@ -69,6 +70,16 @@ BAD_PROBES = [
     ("target=router2.example.net&auth=sha256_3des", None, "target router2.example.net is not in the allowed_targets of auth sha256_3des"),
     ("target=a", "soon", "X-Prometheus-Scrape-Timeout-Seconds is not a positive number"),
 ]
+
+
+# The series of the actions' counter stage, which a module with action_counters off leaves out.
+ACTION_COUNTER_SERIES = ("galvetrin_police_packets_total", "galvetrin_police_bytes_total",
+                         "galvetrin_police_bit_rate", "galvetrin_queue_depth",
+                         "galvetrin_queue_max_depth", "galvetrin_queue_discarded",
+                         "galvetrin_queue_transmitted", "galvetrin_red_", "galvetrin_set_",
+                         "galvetrin_shaping_delayed", "galvetrin_shaping_dropped",
+                         "galvetrin_shaping_active", "galvetrin_shaping_queue_size",
+                         'galvetrin_stage_success{stage="actionCounters"}')
 
 
 def without_durations(exposition):
@@ -157,11 +168,18 @@ class ExporterTest(unittest.TestCase):
     def test_probes_are_metrics_with_every_protocol(self):
         expected = without_durations(run(ADDRESS, "-v2c", "-c", "public", "-metrics").stdout)
         with Exporter(19721, *self.flags, "--log.level=debug") as exporter:
-            for cached in "01":  # the second from the configuration cache
-                document, own = exporter.get("/probe?target=" + ADDRESS)[1].split(
-                    "# HELP galvetrin_probe_success ")
-                self.assertEqual(expected, without_durations(document))
-                self.assertIn("\ngalvetrin_probe_config_cached %s\n" % cached, own)
+            requests = {}
+            for module in "default", "classes":
+                for cached in "01":  # the second from the configuration cache
+                    document, own = exporter.get("/probe?module=%s&target=%s" % (
+                        module, ADDRESS))[1].split("# HELP galvetrin_probe_success ")
+                    self.assertEqual([line for line in expected if module == "default" or
+                                      not re.sub("^# (HELP|TYPE) ", "", line).startswith(
+                                          ACTION_COUNTER_SERIES)],
+                                     without_durations(document))
+                    self.assertIn("\ngalvetrin_probe_config_cached %s\n" % cached, own)
+                requests[module] = re.search(r"\ngalvetrin_probe_snmp_requests (\d+)", own)[1]
+            self.assertLess(int(requests["classes"]), int(requests["default"]))
             failed = [auth for auth in V3_AUTHS if "galvetrin_probe_success 1" not in exporter.get(
                 "/probe?target=%s&auth=%s" % (ADDRESS, auth))[1].splitlines()]
             self.assertEqual([], failed)
@@ -174,6 +192,19 @@ class ExporterTest(unittest.TestCase):
             for path in "/", "/metrics":
                 self.assertEqual(200, exporter.get(path)[0])
         self.assertEqual(0, exporter.returncode)
+
+    def test_counter_gets_halve_on_too_big(self):
+        with BadAgent("toobig", "%s.61.%s" % (NET, OCTET)) as agent:
+            expected = without_durations(
+                run(agent.address, "-v2c", "-c", "public", "-fast", "-metrics").stdout)
+            with Exporter(19720, *self.flags) as exporter:
+                for cached in "01":
+                    document, own = exporter.get("/probe?target=" + agent.address)[1].split(
+                        "# HELP galvetrin_probe_success ")
+                    self.assertEqual(expected, without_durations(document))
+                    self.assertIn("\ngalvetrin_probe_config_cached %s\n" % cached, own)
+        gets = [len(entry["oids"]) for entry in agent.log if entry["pdu"] == "GetRequestPDU"]
+        self.assertLess(2, max(gets))  # refused, then asked again in halves
 
     def test_bad_probes_and_reloads(self):
         with Exporter(19722, *self.flags) as exporter:
