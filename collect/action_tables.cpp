@@ -207,15 +207,17 @@ std::vector<const StageWalk*> actionTableWalks(const QosObjectTable& table,
 }
 
 WalkOutcome collectActionTables(ColumnWalker& walker, const QosObjectTable& table,
-                                ActionStage stage, std::vector<TableRows>& rows) {
+                                ActionStage stage, std::vector<TableRows>& rows,
+                                std::vector<TableColumns>& read) {
     const char* what = stage == ActionStage::configs ? "action configuration" : "action counter";
     walker.context().debug("Starting %s collection\n", what);
     const std::bitset<32> types = typesIn(table);
     rows.resize(std::size(tables));
+    read.resize(std::size(tables));
     WalkOutcome outcome;
     for (size_t t = 0; t < std::size(tables) && !outcome.failed(); ++t) {
         if (tables[t].stage == stage && types.test(tables[t].objectType)) {
-            const WalkOutcome walked = collectTableRows(walker, tables[t].table, rows[t]);
+            const WalkOutcome walked = collectTableRows(walker, tables[t].table, rows[t], read[t]);
             outcome.rows += walked.rows;
             outcome.failure = walked.failure;
         }

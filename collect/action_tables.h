@@ -49,7 +49,9 @@ ActionRowRange actionRowsOf(const std::vector<TableRows>& rows, size_t t,
 std::vector<const StageWalk*> actionTableWalks(const QosObjectTable& table,
                                                std::initializer_list<ActionStage> stages);
 
-// Walks the stage's tables of the action types in `table`, in order, into `rows` (one entry per
-// table); ends at the first failed walk. Nothing to walk is a stage that ran to its end.
+// Walks the stage's tables of the action types in `table`, in order, into `rows` and the
+// columns each row gave into `read` (one entry per table); ends at the first failed walk.
+// Nothing to walk is a stage that ran to its end.
 WalkOutcome collectActionTables(ColumnWalker& walker, const QosObjectTable& table,
-                                ActionStage stage, std::vector<TableRows>& rows);
+                                ActionStage stage, std::vector<TableRows>& rows,
+                                std::vector<TableColumns>& read);

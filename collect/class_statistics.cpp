@@ -37,8 +37,8 @@ std::span<const ClassStatisticsWalk> listedClassStatistics(bool highCapacity) {
     return std::span(&listedWalks[highCapacity ? 1 : 0], 1);
 }
 
-std::span<const StageWalk> documentedClassStatisticsWalks() {
-    return documentedTable.walks;
+const FieldTable& classStatisticsTable() {
+    return documentedTable;
 }
 
 void storeClassStatisticsRow(QosObjectTable& table, Row row, const ClassStatisticsWalk& walk) {
@@ -84,10 +84,6 @@ void setCounters(ClassCounters& counters, const FieldValues& fields) {
 }
 
 }  // namespace
-
-std::vector<oid> documentedSourceColumns(const ColumnValues& row) {
-    return sourceColumns(documentedTable, row);
-}
 
 void setDocumentedCounters(ClassCounters& counters, const ColumnValues& row,
                            uint32_t* narrowKinds) {

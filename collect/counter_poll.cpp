@@ -2,27 +2,24 @@
 
 #include <unordered_map>
 
+#include "collect/action_tables.h"
 #include "collect/stages.h"
 #include "collect/walker.h"
 
 namespace {
 
-uint64_t classKey(uint32_t policyIndex, uint32_t objectIndex) {
-    return (static_cast<uint64_t>(policyIndex) << 32) | objectIndex;
-}
-
-// Walks the presence column into `readings` (one per class of the tree): true when its rows
-// are exactly the tree's classes.
+// Walks the presence column into `readings` (the classes' first, in the tree's order): true
+// when its rows are exactly the tree's classes.
 bool sameClasses(RunContext& context, SnmpSession& session, const TreeSnapshot& tree,
-                 std::vector<ClassReading>& readings, std::string& failure) {
+                 std::vector<RowReading>& readings, std::string& failure) {
     if (!tree.presenceWalk) {
         return true;  // the GETs alone tell whether the classes still answer
     }
     std::unordered_map<uint64_t, size_t> position;
     for (size_t i = 0; i < tree.classes.size(); ++i) {
-        position.emplace(classKey(tree.classes[i].policyIndex, tree.classes[i].objectIndex), i);
+        position.emplace(tree.classes[i].row.key.first, i);
     }
-    const StageWalk& walk = documentedClassStatisticsWalks()[*tree.presenceWalk];
+    const StageWalk& walk = classStatisticsTable().walks[*tree.presenceWalk];
     bool same = true;
     size_t rows = 0;
     // -fast's walk: rows sized to fill a response.
@@ -31,18 +28,19 @@ bool sameClasses(RunContext& context, SnmpSession& session, const TreeSnapshot& 
         const std::span<const oid> name = row[0]->name();
         const size_t indexAt = walk.columns.front().size();
         const auto known =
-            position.find(classKey(subidAt(name, indexAt), subidAt(name, indexAt + 1)));
-        ClassReading* reading = known != position.end() ? &readings[known->second] : nullptr;
+            position.find(policyObjectKey(subidAt(name, indexAt), subidAt(name, indexAt + 1)));
+        RowReading* reading = known != position.end() ? &readings[known->second] : nullptr;
         same = same && reading != nullptr && reading->answeredWalks == 0;
         if (reading != nullptr && reading->answeredWalks == 0) {
             reading->columns.push_back({walk.columns.front().back(), row[0]->wholeNumber(),
                                         row[0]->type() == ASN_COUNTER});
             reading->answeredWalks = 1U << *tree.presenceWalk;
+            reading->arrival = std::chrono::steady_clock::now();
         }
         ++rows;
     });
     failure = outcome.failure;
-    return same && rows == readings.size();
+    return same && rows == tree.classes.size();
 }
 
 }  // namespace
@@ -53,22 +51,39 @@ CounterPoll pollCounters(RunContext& context, SnmpSession& session, const TreeSn
         context.sinks().countersBegin();
     }
     CounterPoll poll;
-    poll.classes.resize(tree.classes.size());
-    if (!sameClasses(context, session, tree, poll.classes, poll.failure)) {
+    // The classes' rows, then the actions'.
+    std::vector<KnownRow> asked;
+    for (const ClassInstance& instance : tree.classes) {
+        asked.push_back(instance.row);
+    }
+    for (const ActionInstance& action : tree.actions) {
+        asked.push_back(action.row);
+    }
+    std::vector<RowReading> readings(asked.size());
+    if (!sameClasses(context, session, tree, readings, poll.failure)) {
         poll.configurationChanged = !poll.failed();
         return poll;
     }
     // The walk gave each class its presence column: the GETs ask for the others.
-    std::vector<ClassInstance> rest = tree.classes;
-    for (ClassInstance& instance : rest) {
-        instance.walks &= tree.presenceWalk ? ~(1U << *tree.presenceWalk) : ~0U;
+    for (size_t i = 0; i < tree.classes.size() && tree.presenceWalk; ++i) {
+        asked[i].walks &= ~(1U << *tree.presenceWalk);
     }
-    poll = getClassCounters(context, session, rest, withUptime, std::move(poll.classes));
-    for (size_t i = 0; i < rest.size(); ++i) {
+    RowGets gets = getRows(context, session, asked, withUptime, std::move(readings));
+    poll.sysUpTime = gets.sysUpTime;
+    poll.firstAnswer = gets.firstAnswer;
+    poll.failure = gets.failure;
+    for (size_t i = 0; i < asked.size(); ++i) {
         const bool unanswered =
-            rest[i].walks != 0 && (poll.classes[i].answeredWalks & rest[i].walks) == 0;
+            asked[i].walks != 0 && (gets.rows[i].answeredWalks & asked[i].walks) == 0;
         poll.configurationChanged = poll.configurationChanged || (!poll.failed() && unanswered);
     }
+    for (size_t i = 0; i < tree.classes.size(); ++i) {
+        ClassReading& reading = poll.classes.emplace_back();
+        reading.arrival = gets.rows[i].arrival;
+        setDocumentedCounters(reading.counters, gets.rows[i].columns, &reading.narrowKinds);
+    }
+    poll.actions.assign(std::make_move_iterator(gets.rows.begin() + tree.classes.size()),
+                        std::make_move_iterator(gets.rows.end()));
     return poll;
 }
 
@@ -108,12 +123,21 @@ RunResult documentsResult(const TreeSnapshot& tree, const CounterPoll& poll) {
         result.table.record(tree.classes[i].record).counters = poll.classes[i].counters;
     }
     // At its place in the documents' stage order: before the interface names. The actions'
-    // counters, read after a poll, come last.
+    // counters come last.
     const auto interfaceNames =
         std::find_if(result.stages.begin(), result.stages.end(),
                      [](const StageResult& stage) { return stage.name == "interfaceNames"; });
     result.stages.insert(
         interfaceNames,
         {"classCounters", tree.classesFailure.empty() ? poll.failure : tree.classesFailure});
+    if (tree.actionCounters) {
+        result.actionRows.resize(actionTables().size());
+        for (size_t i = 0; i < tree.actions.size() && i < poll.actions.size(); ++i) {
+            const ActionInstance& action = tree.actions[i];
+            keepFields(*action.row.table, action.row.key, poll.actions[i].columns,
+                       result.actionRows[action.table]);
+        }
+        result.stages.push_back({"actionCounters", poll.failure});
+    }
     return result;
 }

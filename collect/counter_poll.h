@@ -4,7 +4,6 @@
 
 #include <memory>
 
-#include "collect/class_counter_gets.h"
 #include "collect/tree_snapshot.h"
 
 // Reads the counters of the tree's classes: first a walk of one counter column, which shows

@@ -37,6 +37,37 @@ RowKey rowKey(RowIndex index, std::span<const oid> name, size_t at) {
     return {};
 }
 
+}  // namespace
+
+std::vector<oid> rowIndex(RowIndex index, const RowKey& key) {
+    const oid policy = key.first >> 32;
+    const oid object = key.first & 0xffffffffU;
+    switch (index) {
+        case RowIndex::config:
+            return {key.first};
+        case RowIndex::configValue:
+            return {key.first, key.second};
+        case RowIndex::policyObject:
+            return {policy, object};
+        case RowIndex::policyObjectValue:
+            return {policy, object, key.second};
+    }
+    return {};
+}
+
+uint32_t walkBits(const FieldTable& table, std::span<const oid> columns) {
+    uint32_t bits = 0;
+    for (size_t w = 0; w < table.walks.size(); ++w) {
+        if (std::find(columns.begin(), columns.end(), table.walks[w].columns.front().back()) !=
+            columns.end()) {
+            bits |= 1U << w;
+        }
+    }
+    return bits;
+}
+
+namespace {
+
 const ColumnValue* find(const ColumnValues& row, oid column) {
     const auto value = std::find_if(
         row.begin(), row.end(), [&](const ColumnValue& entry) { return entry.column == column; });
@@ -125,13 +156,18 @@ WalkOutcome walkTableColumns(ColumnWalker& walker, const FieldTable& table, Tabl
     return stage;
 }
 
-WalkOutcome collectTableRows(ColumnWalker& walker, const FieldTable& table, TableRows& rows) {
-    TableColumns read;
+void keepFields(const FieldTable& table, const RowKey& key, const ColumnValues& columns,
+                TableRows& rows) {
+    if (FieldValues fields = resolveFields(table, columns); fields.any()) {
+        rows[key] = fields;
+    }
+}
+
+WalkOutcome collectTableRows(ColumnWalker& walker, const FieldTable& table, TableRows& rows,
+                             TableColumns& read) {
     const WalkOutcome stage = walkTableColumns(walker, table, read);
     for (const auto& [key, columns] : read) {
-        if (FieldValues fields = resolveFields(table, columns); fields.any()) {
-            rows[key] = fields;
-        }
+        keepFields(table, key, columns, rows);
     }
     return stage;
 }

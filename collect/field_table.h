@@ -77,6 +77,11 @@ struct ColumnValue {
 };
 using ColumnValues = std::vector<ColumnValue>;
 
+// The index a row's OIDs carry after the column, from its key.
+std::vector<oid> rowIndex(RowIndex index, const RowKey& key);
+// The walks, bit w for table.walks[w], of these columns.
+uint32_t walkBits(const FieldTable& table, std::span<const oid> columns);
+
 // A row's fields from the columns it gave. With `narrowFields`, bit f is set where field f came
 // from one column that a Counter32 carried.
 FieldValues resolveFields(const FieldTable& table, const ColumnValues& row,
@@ -90,8 +95,12 @@ using TableColumns = std::map<RowKey, ColumnValues>;
 // Walks the table's columns in order, ending at the first failed walk, and puts the columns of
 // every row it read, failed or not, into `read`.
 WalkOutcome walkTableColumns(ColumnWalker& walker, const FieldTable& table, TableColumns& read);
-// As walkTableColumns, but keeps each row's fields.
-WalkOutcome collectTableRows(ColumnWalker& walker, const FieldTable& table, TableRows& rows);
+// A row's fields into `rows`, where it gave any.
+void keepFields(const FieldTable& table, const RowKey& key, const ColumnValues& columns,
+                TableRows& rows);
+// As walkTableColumns, and keeps each row's fields in `rows` too.
+WalkOutcome collectTableRows(ColumnWalker& walker, const FieldTable& table, TableRows& rows,
+                             TableColumns& read);
 
 // The rows in [first, value 0 of the next index): all values of a per-value table's index.
 std::pair<TableRows::const_iterator, TableRows::const_iterator> rowsOf(const TableRows& rows,

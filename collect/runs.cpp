@@ -128,7 +128,7 @@ RunResult collectForTextReport(RunContext& context, const SnmpSettings& settings
 }
 
 void collectDocumentStages(RunContext& context, SnmpSession& session, bool fast,
-                           bool actionCounters, RunResult& result, TableColumns& classColumns) {
+                           bool actionCounters, RunResult& result, CounterColumns& columns) {
     const auto stage = [&](const char* name, const WalkOutcome& outcome) {
         result.stages.push_back({name, outcome.failure});
     };
@@ -138,7 +138,7 @@ void collectDocumentStages(RunContext& context, SnmpSession& session, bool fast,
     const std::vector<uint32_t> policies = policyIndices(result.servicePolicies);
     if (fast) {
         std::vector<const StageWalk*> statisticsWalks;
-        for (const StageWalk& walk : documentedClassStatisticsWalks()) {
+        for (const StageWalk& walk : classStatisticsTable().walks) {
             statisticsWalks.push_back(&walk);
         }
         walker.prefetch(laterStageWalks(statisticsWalks), policies);
@@ -154,22 +154,17 @@ void collectDocumentStages(RunContext& context, SnmpSession& session, bool fast,
     stage("policyMapNames", collectPolicyMapNames(walker, result.table));
     stage("classMapNames", collectClassMapNames(walker, result.table));
     stage("matchStatements", collectMatchStatements(walker, result.table));
-    stage("classCounters", collectDocumentedClassStatistics(walker, result.table, classColumns));
+    stage("classCounters", collectDocumentedClassStatistics(walker, result.table, columns.classes));
     stage("interfaceNames", collectInterfaceNames(context, session, result.servicePolicies));
-    stage("actionConfigs",
-          collectActionTables(walker, result.table, ActionStage::configs, result.actionRows));
+    std::vector<TableColumns> configColumns;
+    stage("actionConfigs", collectActionTables(walker, result.table, ActionStage::configs,
+                                               result.actionRows, configColumns));
     deriveQueueBandwidths(result);
     if (actionCounters) {
-        collectActionCounters(walker, result);
+        stage("actionCounters", collectActionTables(walker, result.table, ActionStage::counters,
+                                                    result.actionRows, columns.actions));
     }
     failStagesAfterStop(context.stop(), result);
-}
-
-void collectActionCounters(ColumnWalker& walker, RunResult& result) {
-    result.stages.push_back(
-        {"actionCounters",
-         collectActionTables(walker, result.table, ActionStage::counters, result.actionRows)
-             .failure});
 }
 
 RunResult collectForDocuments(RunContext& context, const SnmpSettings& settings,
@@ -181,9 +176,8 @@ RunResult collectForDocuments(RunContext& context, const SnmpSettings& settings,
         return result;
     }
     const auto start = std::chrono::steady_clock::now();
-    TableColumns classColumns;
-    collectDocumentStages(context, session, options.fast, options.actionCounters, result,
-                          classColumns);
+    CounterColumns columns;
+    collectDocumentStages(context, session, options.fast, options.actionCounters, result, columns);
     result.collectSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     session.close();
@@ -212,23 +206,10 @@ RunResult collectThroughCache(RunContext& context, const SnmpSettings& settings,
         cache.keep(key, followed.tree);
     }
     treeFromCache = !followed.treeWalked;
-    RunResult result;
-    if (followed.walkedDocuments) {
-        // This probe's own walk read the counters; it did not finish what came after its stop.
-        result = std::move(*followed.walkedDocuments);
-    } else {
-        // Stages served from the cache stand as they were. The actions' counters move as the
-        // classes' do: read fresh, as the documents run does, with -fast all their columns side
-        // by side, each whole: ranges would cost a request each on every column.
-        result = documentsResult(*followed.tree, followed.poll);
-        if (options.actionCounters) {
-            ColumnWalker walker(context, session, options.fast);
-            if (options.fast) {
-                walker.prefetch(actionTableWalks(result.table, {ActionStage::counters}), {});
-            }
-            collectActionCounters(walker, result);
-        }
-    }
+    // A walk of this probe's read the counters; it did not finish what came after its stop.
+    // Stages served from the cache stand as they were.
+    RunResult result = followed.walkedDocuments ? std::move(*followed.walkedDocuments)
+                                                : documentsResult(*followed.tree, followed.poll);
     result.collectSeconds = std::chrono::duration<double>(TreeCache::Clock::now() - start).count();
     session.close();
     finish(context, result);

@@ -22,17 +22,21 @@ RunResult collectForDocuments(RunContext& context, const SnmpSettings& settings,
 // The documents' run through the configuration cache (the exporter's probe): the tree kept under
 // `key` while younger than `maxAge` (0: nothing kept), else walked and kept when every stage
 // ran to its end; the counters polled by the rule of collect/counter_poll.h; the entry dropped
-// when a poll finds the configuration changed; the actions' counters (with
-// `options.actionCounters`) walked as the documents run walks them. Gives what collectForDocuments
+// when a poll finds the configuration changed; the actions' counters with
+// `options.actionCounters`. Gives what collectForDocuments
 // gives; `treeFromCache` says whether the tree came from the cache.
 RunResult collectThroughCache(RunContext& context, const SnmpSettings& settings, TreeCache& cache,
                               const std::string& key, TreeCache::Clock::duration maxAge,
                               const CollectOptions& options, bool& treeFromCache);
 
+// The columns each statistics row gave a documents run: the rows and columns the counter polls
+// ask for again (collect/tree_snapshot.h).
+struct CounterColumns {
+    TableColumns classes;
+    std::vector<TableColumns> actions;  // at the positions of actionTables()
+};
+
 // The documents' stages in their order on an open session, into `result`, the action counter
-// stage only with `actionCounters`; `classColumns` keeps the columns each class statistics row
-// gave, which the counter polls ask for later (collect/tree_snapshot.h).
+// stage only with `actionCounters`.
 void collectDocumentStages(RunContext& context, SnmpSession& session, bool fast,
-                           bool actionCounters, RunResult& result, TableColumns& classColumns);
-// The actions' counter stage, on the actions of `result`'s table.
-void collectActionCounters(ColumnWalker& walker, RunResult& result);
+                           bool actionCounters, RunResult& result, CounterColumns& columns);

@@ -45,9 +45,7 @@ WalkOutcome collectClassStatistics(ColumnWalker& walker, QosObjectTable& table,
 void storeClassStatisticsRow(QosObjectTable& table, Row row, const ClassStatisticsWalk& walk);
 // Every counter a class can have, for the documents: one walk per column, since routers give
 // different subsets, each counter from its 64-bit column, else its overflow and low columns.
-std::span<const StageWalk> documentedClassStatisticsWalks();
-// The columns, of those a class's row gave, that the documents' rule reads its counters from.
-std::vector<oid> documentedSourceColumns(const ColumnValues& row);
+const FieldTable& classStatisticsTable();
 // Walks them into the table's classes; `read` keeps the columns each row gave.
 WalkOutcome collectDocumentedClassStatistics(ColumnWalker& walker, QosObjectTable& table,
                                              TableColumns& read);

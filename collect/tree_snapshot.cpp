@@ -8,17 +8,16 @@
 
 namespace {
 
-// The bits, one per documentedClassStatisticsWalks() entry, of these columns.
-uint32_t walksOf(std::span<const oid> columns) {
-    const std::span<const StageWalk> walks = documentedClassStatisticsWalks();
-    uint32_t bits = 0;
-    for (size_t w = 0; w < walks.size(); ++w) {
-        if (std::find(columns.begin(), columns.end(), walks[w].columns.front().back()) !=
-            columns.end()) {
-            bits |= 1U << w;
-        }
+// The walks a row gave, and those of them the documents' rule reads its values from.
+uint32_t answeredWalks(const FieldTable& table, const ColumnValues& row) {
+    std::vector<oid> columns;
+    for (const ColumnValue& value : row) {
+        columns.push_back(value.column);
     }
-    return bits;
+    return walkBits(table, columns);
+}
+uint32_t neededWalks(const FieldTable& table, const ColumnValues& row) {
+    return walkBits(table, sourceColumns(table, row));
 }
 
 // The tree a poll fills: the walk's result without its counters, which would be stale by then.
@@ -67,42 +66,45 @@ WalkedTree walkTree(RunContext& context, SnmpSession& session, bool fast, bool a
     RunResult& documents = walked.documents;
     documents.agent = session.settings().agentName;
     documents.sessionOpened = true;
-    TableColumns classColumns;
-    collectDocumentStages(context, session, fast, actionCounters, documents, classColumns);
+    CounterColumns columns;
+    collectDocumentStages(context, session, fast, actionCounters, documents, columns);
 
     auto snapshot = std::make_shared<TreeSnapshot>();
     snapshot->tree = withoutCounters(documents);
     snapshot->classesFailure = failureOf(documents, "classCounters");
     walked.poll.failure = snapshot->classesFailure;
     snapshot->walkedAt = std::chrono::steady_clock::now();
-    uint32_t common = (1U << documentedClassStatisticsWalks().size()) - 1;
+    const FieldTable& statistics = classStatisticsTable();
+    uint32_t common = (1U << statistics.walks.size()) - 1;
     for (uint32_t i = 0; i < documents.table.recordCount(); ++i) {
         const QosObjectRecord& record = documents.table.record(i);
-        const auto row =
-            classColumns.find({policyObjectKey(record.policyIndex, record.objectIndex), 0});
-        if (record.objectType != classMapType || row == classColumns.end() ||
+        const RowKey key{policyObjectKey(record.policyIndex, record.objectIndex), 0};
+        const auto row = columns.classes.find(key);
+        if (record.objectType != classMapType || row == columns.classes.end() ||
             documents.table.findByPolicyObject(record.policyIndex, record.objectIndex) != &record) {
             continue;
         }
         ClassReading& reading = walked.poll.classes.emplace_back();
-        reading.columns = row->second;
         reading.arrival = snapshot->walkedAt;
-        setDocumentedCounters(reading.counters, reading.columns, &reading.narrowKinds);
-        std::vector<oid> answered;
-        for (const ColumnValue& value : reading.columns) {
-            answered.push_back(value.column);
+        setDocumentedCounters(reading.counters, row->second, &reading.narrowKinds);
+        common &= answeredWalks(statistics, row->second);
+        snapshot->classes.push_back({{&statistics, key, neededWalks(statistics, row->second)}, i});
+    }
+    snapshot->actionCounters = actionCounters;
+    for (size_t t = 0; t < columns.actions.size(); ++t) {
+        const FieldTable& table = actionTables()[t].table;
+        for (const auto& [key, row] : columns.actions[t]) {
+            if (const uint32_t needed = neededWalks(table, row); needed != 0) {
+                snapshot->actions.push_back({{&table, key, needed}, t});
+            }
         }
-        reading.answeredWalks = walksOf(answered);
-        common &= reading.answeredWalks;
-        snapshot->classes.push_back({record.policyIndex, record.objectIndex, i,
-                                     walksOf(documentedSourceColumns(reading.columns))});
     }
     // The pre-policy packets, 64-bit or 32-bit, which every class that counts at all has; an
     // overflow column goes unanswered on many routers. Else any column all classes have.
-    const std::span<const StageWalk> walks = documentedClassStatisticsWalks();
     for (const oid preferred : {cbQosCMPrePolicyPkt64.back(), cbQosCMPrePolicyPkt.back(), oid{0}}) {
-        for (size_t w = 0; w < walks.size() && !snapshot->classes.empty(); ++w) {
-            const bool fits = preferred == 0 || walks[w].columns.front().back() == preferred;
+        for (size_t w = 0; w < statistics.walks.size() && !snapshot->classes.empty(); ++w) {
+            const bool fits =
+                preferred == 0 || statistics.walks[w].columns.front().back() == preferred;
             if (fits && (common >> w & 1U) != 0 && !snapshot->presenceWalk) {
                 snapshot->presenceWalk = w;
             }

@@ -8,8 +8,39 @@
 #include <string>
 #include <vector>
 
-#include "collect/class_counter_gets.h"
+#include "collect/row_gets.h"
 #include "collect/run_result.h"
+
+// A class map with a statistics row, and its record in the tree's object table.
+struct ClassInstance {
+    KnownRow row;
+    uint32_t record = 0;
+};
+
+// A statistics row of an action, in the table at this position of actionTables().
+struct ActionInstance {
+    KnownRow row;
+    size_t table = 0;
+};
+
+// A class's counters as one poll read them.
+struct ClassReading {
+    ClassCounters counters;
+    uint32_t narrowKinds = 0;  // bit per ClassCounters::Kind: read from a Counter32
+    std::chrono::steady_clock::time_point arrival;  // of the response that carried the most
+};
+
+// What one round of counter reads gives.
+struct CounterPoll {
+    std::vector<ClassReading> classes;  // one per class of the tree, in its order
+    std::vector<RowReading> actions;    // one per action row of the tree, in its order
+    std::optional<uint32_t> sysUpTime;  // hundredths of a second, when asked and answered
+    std::optional<std::chrono::system_clock::time_point> firstAnswer;
+    // The statistics rows name objects the tree does not hold, or its rows no longer answer.
+    bool configurationChanged = false;
+    std::string failure;  // the failure line when the reads could not finish
+    bool failed() const { return !failure.empty(); }
+};
 
 struct TreeSnapshot {
     // The documents' result without counters: service policies with their interface types,
@@ -19,6 +50,9 @@ struct TreeSnapshot {
     // Every class map with a statistics row, in table order, each with the counter columns that
     // give it the documents' values: a 64-bit column read instead of the 32-bit ones.
     std::vector<ClassInstance> classes;
+    // Whether the polls read the actions' counters, and the rows they read, by the same rule.
+    bool actionCounters = false;
+    std::vector<ActionInstance> actions;
     // A counter column of the documents that every class has: a poll walks it to see which
     // classes exist now. None when the classes share no column.
     std::optional<size_t> presenceWalk;
@@ -40,5 +74,5 @@ struct WalkedTree {
 };
 
 // The documents' stages on an open session (the action counter stage with `actionCounters`);
-// the class statistics walk shows the columns each class has.
+// the statistics walks show the rows and columns the polls ask for.
 WalkedTree walkTree(RunContext& context, SnmpSession& session, bool fast, bool actionCounters);

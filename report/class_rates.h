@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "collect/class_counter_gets.h"
+#include "collect/tree_snapshot.h"
 
 // Each figure is blank (none) where it cannot be told.
 struct ClassFigures {

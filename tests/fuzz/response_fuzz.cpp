@@ -42,7 +42,7 @@ const Stage stages[] = {
      [](QosObjectTable& t, Row row) {
          storeClassStatisticsRow(t, row, listedClassStatistics(true)[0]);
      }},
-    {documentedClassStatisticsWalks()[3],
+    {classStatisticsTable().walks[3],
      [](QosObjectTable& t, Row row) {
          // The documents' counter rule, as the counter polls apply it to one class's columns.
          if (QosObjectRecord* record = t.findByPolicyObject(1, 1)) {

@@ -1,10 +1,10 @@
-#include "collect/class_counter_gets.h"
+#include "collect/row_gets.h"
 
 #include <bit>
 #include <deque>
 
+#include "collect/column_walk.h"
 #include "collect/response_size.h"
-#include "collect/stages.h"
 #include "collect/walk_progress.h"
 #include "snmp/exchanges.h"
 
@@ -14,22 +14,24 @@ constexpr int32_t tooBig = 1;
 constexpr oid sysUpTime[] = {1, 3, 6, 1, 2, 1, 1, 3, 0};
 constexpr size_t sysUpTimeBytes = 20;
 
-// The classes [first, end) in one GET.
+// The rows [first, end) in one GET.
 struct Batch {
     size_t first;
     size_t end;
     bool withUptime;
 };
 
-// The bytes a class's walks take in a response: their names as asked and values as large as
-// the columns' walks expect.
-size_t bytesOf(const ClassInstance& instance) {
-    const std::span<const StageWalk> walks = documentedClassStatisticsWalks();
-    const size_t indexBytes =
-        encodedNumberBytes(instance.policyIndex) + encodedNumberBytes(instance.objectIndex);
+// The bytes a row's walks take in a response: their names as asked and values as large as the
+// columns' walks expect.
+size_t bytesOf(const KnownRow& row) {
+    const std::span<const StageWalk> walks = row.table->walks;
+    size_t indexBytes = 0;
+    for (const oid number : rowIndex(row.table->index, row.key)) {
+        indexBytes += encodedNumberBytes(number);
+    }
     size_t bytes = 0;
     for (size_t w = 0; w < walks.size(); ++w) {
-        if ((instance.walks >> w & 1U) != 0) {
+        if ((row.walks >> w & 1U) != 0) {
             bytes += bindingHeaderBytes + encodedOidBytes(walks[w].columns.front()) + indexBytes +
                      walks[w].valueBytes;
         }
@@ -37,17 +39,17 @@ size_t bytesOf(const ClassInstance& instance) {
     return bytes;
 }
 
-// Whole classes to a request, at least one; none for a class with nothing left to ask.
-std::deque<Batch> batches(std::span<const ClassInstance> classes, bool withUptime) {
+// Whole rows to a request, at least one; none for a row with nothing to ask.
+std::deque<Batch> batches(std::span<const KnownRow> rows, bool withUptime) {
     constexpr size_t room = responseBytes - responseHeaderBytes;
     std::deque<Batch> all;
     size_t first = 0;
-    while (first < classes.size() || (withUptime && all.empty())) {
+    while (first < rows.size() || (withUptime && all.empty())) {
         const bool uptime = withUptime && all.empty();
         size_t bytes = uptime ? sysUpTimeBytes : 0;
         size_t end = first;
-        while (end < classes.size() && (end == first || bytes + bytesOf(classes[end]) <= room)) {
-            bytes += bytesOf(classes[end++]);
+        while (end < rows.size() && (end == first || bytes + bytesOf(rows[end]) <= room)) {
+            bytes += bytesOf(rows[end++]);
         }
         if (bytes != 0) {
             all.push_back({first, end, uptime});
@@ -57,25 +59,25 @@ std::deque<Batch> batches(std::span<const ClassInstance> classes, bool withUptim
     return all;
 }
 
-class CounterGets {
+class RowGetter {
   public:
-    CounterGets(RunContext& context, SnmpSession& session, std::span<const ClassInstance> classes,
-                std::vector<ClassReading> readings)
-        : context_(context), session_(session), classes_(classes) {
-        poll_.classes = std::move(readings);
-        poll_.classes.resize(classes.size());
+    RowGetter(RunContext& context, SnmpSession& session, std::span<const KnownRow> rows,
+              std::vector<RowReading> readings)
+        : context_(context), session_(session), rows_(rows) {
+        gets_.rows = std::move(readings);
+        gets_.rows.resize(rows.size());
     }
 
-    CounterPoll run(bool withUptime) {
-        std::deque<Batch> waiting = batches(classes_, withUptime);
+    RowGets run(bool withUptime) {
+        std::deque<Batch> waiting = batches(rows_, withUptime);
         PendingExchanges exchanges(session_);
         WalkProgress progress(context_, "classCounters");
         uint64_t requests = 0;
-        while ((!waiting.empty() && !poll_.failed()) || exchanges.pending() != 0) {
-            while (!waiting.empty() && !poll_.failed() &&
+        while ((!waiting.empty() && !failed()) || exchanges.pending() != 0) {
+            while (!waiting.empty() && !failed() &&
                    exchanges.pending() < context_.limits().maxInFlight) {
                 if (context_.stop().reached()) {
-                    poll_.failure = stoppedLine(context_.stop());
+                    gets_.failure = stoppedLine(context_.stop());
                     break;
                 }
                 const Batch batch = waiting.front();
@@ -97,13 +99,10 @@ class CounterGets {
             exchanges.wait(context_.stop());
             progress.update(answered_, requests);
         }
-        if (poll_.failed()) {
-            context_.failure(poll_.failure);
+        if (failed()) {
+            context_.failure(gets_.failure);
         }
-        for (ClassReading& reading : poll_.classes) {
-            setDocumentedCounters(reading.counters, reading.columns, &reading.narrowKinds);
-        }
-        return std::move(poll_);
+        return std::move(gets_);
     }
 
   private:
@@ -112,14 +111,14 @@ class CounterGets {
         if (batch.withUptime) {
             asked.emplace_back(std::begin(sysUpTime), std::end(sysUpTime));
         }
-        const std::span<const StageWalk> walks = documentedClassStatisticsWalks();
         for (size_t i = batch.first; i < batch.end; ++i) {
+            const std::span<const StageWalk> walks = rows_[i].table->walks;
+            const std::vector<oid> index = rowIndex(rows_[i].table->index, rows_[i].key);
             for (size_t w = 0; w < walks.size(); ++w) {
-                if ((classes_[i].walks >> w & 1U) != 0) {
+                if ((rows_[i].walks >> w & 1U) != 0) {
                     const ColumnOid column = walks[w].columns.front();
                     std::vector<oid>& name = asked.emplace_back(column.begin(), column.end());
-                    name.push_back(classes_[i].policyIndex);
-                    name.push_back(classes_[i].objectIndex);
+                    name.insert(name.end(), index.begin(), index.end());
                 }
             }
         }
@@ -128,10 +127,10 @@ class CounterGets {
 
     void take(const Batch& batch, const std::vector<std::vector<oid>>& asked,
               std::unique_ptr<SnmpResponse> response, std::deque<Batch>& waiting) {
-        context_.debug("Sending GET class counter packet...");
+        context_.debug("Sending GET counter packet...");
         const int32_t errorCode = response ? response->errorCode() : 0;
         if (errorCode == tooBig && batch.end - batch.first > 1) {
-            // Half the classes to a request, each half asked again.
+            // Half the rows to a request, each half asked again.
             context_.debug("\n");
             const size_t middle = batch.first + (batch.end - batch.first) / 2;
             waiting.push_front({middle, batch.end, false});
@@ -140,15 +139,15 @@ class CounterGets {
         }
         if (!response || errorCode != 0) {
             context_.debug("\n");
-            if (poll_.failed()) {
+            if (failed()) {
                 return;
             }
-            poll_.failure = exchangeFailure(context_, session_, response.get());
+            gets_.failure = exchangeFailure(context_, session_, response.get());
             return;
         }
         const auto now = std::chrono::steady_clock::now();
-        if (!poll_.firstAnswer) {
-            poll_.firstAnswer = std::chrono::system_clock::now();
+        if (!gets_.firstAnswer) {
+            gets_.firstAnswer = std::chrono::system_clock::now();
         }
         context_.debug("Packet returned...");
         context_.debug("OIDs returned: %u\n", static_cast<unsigned>(response->bindingCount()));
@@ -167,16 +166,16 @@ class CounterGets {
         size_t position = 0;
         if (batch.withUptime) {
             if (answers(position)) {
-                poll_.sysUpTime = response->binding(1).number();
+                gets_.sysUpTime = response->binding(1).number();
             }
             ++position;
         }
-        const std::span<const StageWalk> walks = documentedClassStatisticsWalks();
         for (size_t i = batch.first; i < batch.end; ++i) {
-            ClassReading& reading = poll_.classes[i];
+            const std::span<const StageWalk> walks = rows_[i].table->walks;
+            RowReading& reading = gets_.rows[i];
             reading.arrival = now;
             for (size_t w = 0; w < walks.size(); ++w) {
-                if ((classes_[i].walks >> w & 1U) == 0) {
+                if ((rows_[i].walks >> w & 1U) == 0) {
                     continue;
                 }
                 if (answers(position)) {
@@ -195,17 +194,18 @@ class CounterGets {
         }
     }
 
+    bool failed() const { return !gets_.failure.empty(); }
+
     RunContext& context_;
     SnmpSession& session_;
-    std::span<const ClassInstance> classes_;
-    CounterPoll poll_;
+    std::span<const KnownRow> rows_;
+    RowGets gets_;
     uint64_t answered_ = 0;
 };
 
 }  // namespace
 
-CounterPoll getClassCounters(RunContext& context, SnmpSession& session,
-                             std::span<const ClassInstance> classes, bool withUptime,
-                             std::vector<ClassReading> readings) {
-    return CounterGets(context, session, classes, std::move(readings)).run(withUptime);
+RowGets getRows(RunContext& context, SnmpSession& session, std::span<const KnownRow> rows,
+                bool withUptime, std::vector<RowReading> readings) {
+    return RowGetter(context, session, rows, std::move(readings)).run(withUptime);
 }
