@@ -28,8 +28,8 @@ constexpr TableField documentedFields[] = {
 static_assert(std::size(documentedFields) == ClassCounters::kindCount);
 constexpr FieldTable documentedTable{
     RowIndex::policyObject, documentedFields,
-    tableWalks<cbQosCMStatsTable, classCounters, true, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13,
-               14, 15, 16, 17, 18, 19, 20, 21, 28, 29, 30>};
+    tableWalks<cbQosCMStatsTable, classCounters, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
+               16, 17, 18, 19, 20, 21, 28, 29, 30>};
 
 }  // namespace
 

@@ -63,11 +63,13 @@ struct FieldTable {
     int rateTypeField = -1;            // the field percentOnly fields depend on
 };
 
-// A table's walk of each column, 8 rows a request as the class counter walks; by policy in
-// -fast's ranges where the first index is the policy index.
-template <oid table, const char* stage, bool byPolicy, oid... columns>
+// A table's walk of each column, 8 rows a request as the class counter walks. With -fast each
+// column is walked whole: a table's columns, side by side, fill the requests in flight, where
+// ranges by policy would cost a request on every column, most of all on the columns a router
+// does not have.
+template <oid table, const char* stage, oid... columns>
 inline constexpr StageWalk tableWalks[] = {
-    {stage, std::span(&qosColumnOid<table, columns>, 1), 8, 10, byPolicy}...};
+    {stage, std::span(&qosColumnOid<table, columns>, 1), 8, 10, false}...};
 
 // One column's value in a row, as it came: `narrow` when a Counter32 carried it.
 struct ColumnValue {
