@@ -30,6 +30,7 @@ DATA = os.path.join(HERE, "exporter")
 CONFIG = yaml.safe_load(read(DATA, "exporter.yml"))
 ENV = {"GALVETRIN_TEST_PRIV": "priv-secret-from-env"}
 FILES = {"auth-secret.txt": "auth-secret-from-file"}
+COMMUNITY = CONFIG["auths"]["public_v2"]["community"]
 TIMEOUT = "X-Prometheus-Scrape-Timeout-Seconds"
 # snmpsim's AES192/AES256 extend the key as routers do; its BLMT ones as Net-SNMP's agents do.
 SNMPSIM_PRIV = {"AES192": "AES192BLMT", "AES256": "AES256BLMT", "AES192C": "AES192",
@@ -80,6 +81,12 @@ ACTION_COUNTER_SERIES = ("galvetrin_police_packets_total", "galvetrin_police_byt
                          "galvetrin_shaping_delayed", "galvetrin_shaping_dropped",
                          "galvetrin_shaping_active", "galvetrin_shaping_queue_size",
                          'galvetrin_stage_success{stage="actionCounters"}')
+
+
+# Changes of the router's configuration between probes, as lines of its data dropped: a police
+# action's statistics row, then a class's.
+CHANGES = (r"1\.3\.6\.1\.4\.1\.9\.9\.166\.1\.17\.1\.1\.\d+\.229\.131074\|",
+           r"1\.3\.6\.1\.4\.1\.9\.9\.166\.1\.15\.1\.1\.\d+\.225\.131072\|")
 
 
 def without_durations(exposition):
@@ -152,8 +159,7 @@ class ExporterTest(unittest.TestCase):
         # The exporter's community and the command line's, and a user for each SNMPv3 auth.
         cls.enterClassContext(SimulatedAgent(
             read(ROOT, "scripts", "routers", "per-policy.snmprec"), ADDRESS,
-            v3_users=V3_AUTHS.values(), communities=("public", CONFIG["auths"]["public_v2"][
-                "community"])))
+            v3_users=V3_AUTHS.values(), communities=("public", COMMUNITY)))
 
     def setUp(self):
         self.workdir = tempfile.mkdtemp()
@@ -192,6 +198,23 @@ class ExporterTest(unittest.TestCase):
             for path in "/", "/metrics":
                 self.assertEqual(200, exporter.get(path)[0])
         self.assertEqual(0, exporter.returncode)
+
+    def test_changed_configuration_walked_again(self):
+        router = read(ROOT, "scripts", "routers", "per-policy.snmprec")
+        address, communities = "%s.62.%s" % (NET, OCTET), ("public", COMMUNITY)
+        with Exporter(19719, *self.flags) as exporter:
+            for dropped in CHANGES:
+                with SimulatedAgent(router, address, communities=communities):
+                    exporter.get("/probe?target=" + address)  # the tree cached
+                changed = "".join(line for line in router.splitlines(True)
+                                  if not re.match(dropped, line))
+                with SimulatedAgent(changed, address, communities=communities):
+                    expected = without_durations(
+                        run(address, "-v2c", "-c", "public", "-metrics").stdout)
+                    document, own = exporter.get("/probe?target=" + address)[1].split(
+                        "# HELP galvetrin_probe_success ")
+                self.assertEqual(expected, without_durations(document), dropped)
+                self.assertIn("\ngalvetrin_probe_config_cached 0\n", own)
 
     def test_counter_gets_halve_on_too_big(self):
         with BadAgent("toobig", "%s.61.%s" % (NET, OCTET)) as agent:
