@@ -392,7 +392,7 @@ def parse_arguments():
     parser.add_argument("--fleet-size", type=int, default=500)
     parser.add_argument("--fleet-seconds", type=float, default=20)
     parser.add_argument("--small-size", type=int, default=100)
-    parser.add_argument("--memory-probes", default="128,512",
+    parser.add_argument("--memory-probes", default="128,512,2048",
                         help="probes of small routers after which RSS is read")
     parser.add_argument("--deadline-size", type=int, default=10000)
     parser.add_argument("--proxy", default="127.3.7.1", help="the delaying proxy's address")

@@ -42,5 +42,5 @@ FollowedPoll pollFollowingTree(RunContext& context, SnmpSession& session,
                                const TreePolling& polling);
 
 // The documents' result of the tree and a poll of it: what a documents run of the same router
-// gives, the poll's failure as the class counter stage's.
+// gives, the poll's failure as the counter stages'.
 RunResult documentsResult(const TreeSnapshot& tree, const CounterPoll& poll);
