@@ -1,6 +1,5 @@
 #include "collect/row_gets.h"
 
-#include <bit>
 #include <deque>
 
 #include "collect/column_walk.h"
@@ -48,8 +47,12 @@ std::deque<Batch> batches(std::span<const KnownRow> rows, bool withUptime) {
         const bool uptime = withUptime && all.empty();
         size_t bytes = uptime ? sysUpTimeBytes : 0;
         size_t end = first;
-        while (end < rows.size() && (end == first || bytes + bytesOf(rows[end]) <= room)) {
-            bytes += bytesOf(rows[end++]);
+        for (; end < rows.size(); ++end) {
+            const size_t rowBytes = bytesOf(rows[end]);
+            if (end != first && bytes + rowBytes > room) {
+                break;
+            }
+            bytes += rowBytes;
         }
         if (bytes != 0) {
             all.push_back({first, end, uptime});
