@@ -47,9 +47,7 @@ bool sameClasses(RunContext& context, SnmpSession& session, const TreeSnapshot& 
 
 CounterPoll pollCounters(RunContext& context, SnmpSession& session, const TreeSnapshot& tree,
                          bool withUptime) {
-    if (context.sinks().countersBegin) {
-        context.sinks().countersBegin();
-    }
+    context.countersBegin();
     CounterPoll poll;
     // The classes' rows, then the actions'.
     std::vector<KnownRow> asked;

@@ -31,6 +31,12 @@ void RunContext::failure(std::string_view line) const {
     }
 }
 
+void RunContext::countersBegin() const {
+    if (sinks_.countersBegin) {
+        sinks_.countersBegin();
+    }
+}
+
 void RunContext::warn(std::string text) {
     if (sinks_.warning) {
         sinks_.warning(text);

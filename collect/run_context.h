@@ -27,8 +27,8 @@ struct RunSinks {
     std::function<void(std::string_view)> failure;
     // Each warning as it arises (they are also kept in the result).
     std::function<void(std::string_view)> warning;
-    // A poll's counter requests are about to go out (the exporter lets identical probes join a
-    // collection until then).
+    // A run's or a poll's counter requests are about to go out (the exporter lets identical
+    // probes join a collection until then).
     std::function<void()> countersBegin;
     // A long walk's progress: it began, it moved on (rows so far, requests so far), it ended.
     std::function<void(const char* stage)> walkBegin;
@@ -66,6 +66,7 @@ class RunContext {
     uint64_t unanswered() const { return unanswered_; }
 
     void failure(std::string_view line) const;
+    void countersBegin() const;
     // Keeps the warning for the result and shows it now.
     void warn(std::string text);
     // The library's complaints: each distinct one once per run, as a warning. The library

@@ -136,7 +136,10 @@ void collectDocumentStages(RunContext& context, SnmpSession& session, bool fast,
     stage("servicePolicies",
           collectServicePolicies(walker, servicePolicyTypedWalk, result.servicePolicies));
     const std::vector<uint32_t> policies = policyIndices(result.servicePolicies);
+    // The counters' requests go out from here on with -fast, beside the tree's; else at their
+    // stage.
     if (fast) {
+        context.countersBegin();
         std::vector<const StageWalk*> statisticsWalks;
         for (const StageWalk& walk : classStatisticsTable().walks) {
             statisticsWalks.push_back(&walk);
@@ -154,6 +157,9 @@ void collectDocumentStages(RunContext& context, SnmpSession& session, bool fast,
     stage("policyMapNames", collectPolicyMapNames(walker, result.table));
     stage("classMapNames", collectClassMapNames(walker, result.table));
     stage("matchStatements", collectMatchStatements(walker, result.table));
+    if (!fast) {
+        context.countersBegin();
+    }
     stage("classCounters", collectDocumentedClassStatistics(walker, result.table, columns.classes));
     stage("interfaceNames", collectInterfaceNames(context, session, result.servicePolicies));
     std::vector<TableColumns> configColumns;
