@@ -46,7 +46,7 @@ bool sameClasses(RunContext& context, SnmpSession& session, const TreeSnapshot& 
 }  // namespace
 
 CounterPoll pollCounters(RunContext& context, SnmpSession& session, const TreeSnapshot& tree,
-                         bool withUptime) {
+                         bool forRates) {
     context.countersBegin();
     CounterPoll poll;
     // The classes' rows, then the actions'.
@@ -62,11 +62,15 @@ CounterPoll pollCounters(RunContext& context, SnmpSession& session, const TreeSn
         poll.configurationChanged = !poll.failed();
         return poll;
     }
-    // The walk gave each class its presence column: the GETs ask for the others.
-    for (size_t i = 0; i < tree.classes.size() && tree.presenceWalk; ++i) {
-        asked[i].walks &= ~(1U << *tree.presenceWalk);
+    if (forRates) {
+        readings.assign(asked.size(), RowReading{});
+    } else {
+        // The walk gave each class its presence column: the GETs ask for the others.
+        for (size_t i = 0; i < tree.classes.size() && tree.presenceWalk; ++i) {
+            asked[i].walks &= ~(1U << *tree.presenceWalk);
+        }
     }
-    RowGets gets = getRows(context, session, asked, withUptime, std::move(readings));
+    RowGets gets = getRows(context, session, asked, forRates, std::move(readings));
     poll.sysUpTime = gets.sysUpTime;
     poll.firstAnswer = gets.firstAnswer;
     poll.failure = gets.failure;

@@ -6,12 +6,13 @@
 
 #include "collect/tree_snapshot.h"
 
-// Reads the counters of the tree's classes: first a walk of one counter column, which shows
-// whether the router's classes are still the tree's and gives that column's values, then the
-// GETs of their other columns (with `withUptime`, sysUpTime.0 too). A change found by the walk
-// ends the poll before its GETs.
+// Reads the counters of the tree's classes and actions: first a walk of one counter column,
+// which shows whether the router's classes are still the tree's and gives that column's values,
+// then the GETs of the other columns. `forRates`: sysUpTime.0 too, and every column of a class
+// from one response, since rates divide by the time between responses. A change found by the
+// walk ends the poll before its GETs.
 CounterPoll pollCounters(RunContext& context, SnmpSession& session, const TreeSnapshot& tree,
-                         bool withUptime);
+                         bool forRates);
 
 struct TreePolling {
     bool fast = false;            // the tree's walk with -fast
