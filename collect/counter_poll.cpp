@@ -139,7 +139,8 @@ RunResult documentsResult(const TreeSnapshot& tree, const CounterPoll& poll) {
             keepFields(*action.row.table, action.row.key, poll.actions[i].columns,
                        result.actionRows[action.table]);
         }
-        result.stages.push_back({"actionCounters", poll.failure});
+        result.stages.push_back(
+            {"actionCounters", tree.actionsFailure.empty() ? poll.failure : tree.actionsFailure});
     }
     return result;
 }

@@ -58,7 +58,7 @@ std::string TreeSnapshot::failure() const {
             return stage.failure;
         }
     }
-    return classesFailure;
+    return classesFailure.empty() ? actionsFailure : classesFailure;
 }
 
 WalkedTree walkTree(RunContext& context, SnmpSession& session, bool fast, bool actionCounters) {
@@ -72,6 +72,7 @@ WalkedTree walkTree(RunContext& context, SnmpSession& session, bool fast, bool a
     auto snapshot = std::make_shared<TreeSnapshot>();
     snapshot->tree = withoutCounters(documents);
     snapshot->classesFailure = failureOf(documents, "classCounters");
+    snapshot->actionsFailure = failureOf(documents, "actionCounters");
     walked.poll.failure = snapshot->classesFailure;
     snapshot->walkedAt = std::chrono::steady_clock::now();
     const FieldTable& statistics = classStatisticsTable();

@@ -56,8 +56,9 @@ struct TreeSnapshot {
     // A counter column of the documents that every class has: a poll walks it to see which
     // classes exist now. None when the classes share no column.
     std::optional<size_t> presenceWalk;
-    // The failure line of the walk that found the classes' columns.
+    // The failure lines of the walks that found the classes' and the actions' rows and columns.
     std::string classesFailure;
+    std::string actionsFailure;
     std::chrono::steady_clock::time_point walkedAt;
 
     // Every stage and the reads after them ran to their end.

@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """A misbehaving SNMPv2c agent for the end-to-end tests: bad_agent.py ADDRESS MODE LOG
 
-Answers GETBULK requests (and, in mode toobig, GETs) on UDP port 161 of ADDRESS from
-bad_agent.snmprec, faulty as MODE says
+Answers GETBULK and GET requests on UDP port 161 of ADDRESS from bad_agent.snmprec, faulty as
+MODE says
 (see answer()); most faults sit in the answer to the objects walk's second request. Each request
 is logged to LOG as a JSON line; LOG appears once the socket is bound. It ends after 300 s idle."""
 
@@ -34,7 +34,8 @@ def data_set(mode):
         mib.update({QOS + (6, 1, 1, 1, 1001): (OCTETS, b"n" * 600),
                     QOS + (6, 1, 1, 2, 1001): (OCTETS, bytes(range(256)) * 2),
                     QOS + (7, 1, 1, 1, 2001): (OCTETS, b"v" * 60000)})
-    if mode == "actionerror":  # a police action under voice; its tables answer error 5
+    if mode in ("actionerror", "actioncountererror"):  # a police action under voice; its
+        # configuration table, or its statistics table, answers error 5
         mib.update({OBJECTS + (c, 1, 13): v for c, v in zip((2, 3, 4), (
             (UNSIGNED, 4001), (INTEGER, 7), (UNSIGNED, 11)))})
     if mode == "bigtable":  # a chain of 100,010 objects, 10 more than the table holds
@@ -87,9 +88,10 @@ def answer(mode, data, community, request_id, oids, repetitions, pdu):
     """The datagrams that answer one request."""
     rows = bulk(data, oids, repetitions * (100 if mode == "bigtable" else 1))
     status = 0
-    if mode == "toobig" and pdu == "GetRequestPDU":  # class counters: two to a response
+    if pdu == "GetRequestPDU":
         rows = [(name, data[0].get(name, (NO_INSTANCE, b""))) for name in oids]
-        status = 1 if len(oids) > 2 and oids[0][:len(QOS) + 1] == QOS + (15,) else 0
+        # toobig: class counters two to a response
+        status = int(mode == "toobig" and len(oids) > 2 and oids[0][:len(QOS) + 1] == QOS + (15,))
     if mode == "silence":
         return []
     if mode == "sluggish":  # a walk of three requests takes more than a second
@@ -97,7 +99,8 @@ def answer(mode, data, community, request_id, oids, repetitions, pdu):
     if mode == "toobig" and repetitions > 5 or (  # -fast: the range walk of policy 2
             mode == "latepolicy" and OBJECTS + (2, 2) <= oids[0] < OBJECTS + (3,)):
         status = 1 if mode == "toobig" else 5
-    if mode == "actionerror" and QOS + (12,) <= oids[0] < QOS + (13,):  # police configuration
+    if mode == "actionerror" and QOS + (12,) <= oids[0] < QOS + (13,) or (
+            mode == "actioncountererror" and QOS + (17,) <= oids[0] < QOS + (18,)):
         status = 5
     if oids[0] == FAULT:
         if mode == "slow":
@@ -119,7 +122,7 @@ def main(address, mode, log_path):
             datagram, peer = sock.recvfrom(65535)
             message = decoder.decode(datagram, asn1Spec=v2c.Message())[0]
             pdu = v2c.apiMessage.getPDU(message)
-            # A GET (interface names) has the error fields there: it gets no binding back.
+            # A GET has its error fields there: 0 and 0.
             entry = {"id": int(pdu[0]), "community": str(message["community"]),
                      "pdu": pdu.__class__.__name__, "non_repeaters": int(pdu[1]),
                      "max_repetitions": int(pdu[2]), "oids": [

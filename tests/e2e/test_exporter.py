@@ -216,6 +216,14 @@ class ExporterTest(unittest.TestCase):
                 self.assertEqual(expected, without_durations(document), dropped)
                 self.assertIn("\ngalvetrin_probe_config_cached 0\n", own)
 
+    def test_tree_whose_action_counters_failed_is_not_kept(self):
+        with BadAgent("actioncountererror", "%s.63.%s" % (NET, OCTET)) as agent:
+            with Exporter(19718, *self.flags) as exporter:
+                for _ in range(2):
+                    own = exporter.get("/probe?target=" + agent.address)[1]
+                    self.assertIn('\ngalvetrin_stage_success{stage="actionCounters"} 0\n', own)
+                    self.assertIn("\ngalvetrin_probe_config_cached 0\n", own)
+
     def test_counter_gets_halve_on_too_big(self):
         with BadAgent("toobig", "%s.61.%s" % (NET, OCTET)) as agent:
             expected = without_durations(
