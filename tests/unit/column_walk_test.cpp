@@ -1,15 +1,12 @@
 // The column walk fed with made-up responses: the guards that end a walk, the hand-over at a
 // -fast range's bound, and runs that must stop: before sending, or at their deadline.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <vector>
 
 #include "collect/fast_walk.h"
 #include "collect/runs.h"
+#include "silent_agent.h"
 #include "snmp/library.h"
 #include "snmp/session.h"
 
@@ -126,16 +123,13 @@ TEST(ColumnWalk, ARunThatMustStopSendsNothingMoreAndSaysWhy) {
 // the run is back soon after the deadline, not after the requests' time-outs.
 TEST(Runs, ADeadlineAbandonsTheRequestsInFlightAndFailsTheStagesLeft) {
     static SnmpLibrary library;
-    const int agent = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-    socklen_t length = sizeof address;
-    ASSERT_EQ(bind(agent, reinterpret_cast<sockaddr*>(&address), length), 0);
-    getsockname(agent, reinterpret_cast<sockaddr*>(&address), &length);
+    const SilentAgent agent;
+    ASSERT_TRUE(agent.bound());
     SnmpSettings settings;
     settings.version = SnmpVersion::v2c;
     settings.community = "public";
     settings.agentName = settings.agentAddress = "127.0.0.1";
-    settings.port = ntohs(address.sin_port);
+    settings.port = agent.port();
     for (const bool fast : {false, true}) {
         const auto start = std::chrono::steady_clock::now();
         RunContext context({}, StopCondition{start + std::chrono::milliseconds(300), nullptr});
@@ -146,7 +140,6 @@ TEST(Runs, ADeadlineAbandonsTheRequestsInFlightAndFailsTheStagesLeft) {
             EXPECT_EQ("Stopped: the run's deadline passed.", stage.failure) << stage.name;
         }
     }
-    close(agent);
 }
 
 }  // namespace

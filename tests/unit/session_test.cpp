@@ -4,13 +4,12 @@
 #include "snmp/session.h"
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <thread>
 
+#include "silent_agent.h"
 #include "snmp/library.h"
 #include "snmp/privacy_key.h"
 #include "snmp/protocols.h"
@@ -25,16 +24,12 @@ void startLibrary() {
 
 TEST(Session, DiscoveryFromASilentAgentEndsAtTheDeadlineOrCancel) {
     startLibrary();
-    // A socket that takes the requests and never answers.
-    const int agent = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-    socklen_t length = sizeof address;
-    ASSERT_EQ(bind(agent, reinterpret_cast<sockaddr*>(&address), length), 0);
-    getsockname(agent, reinterpret_cast<sockaddr*>(&address), &length);
+    const SilentAgent agent;
+    ASSERT_TRUE(agent.bound());
     SnmpSettings settings;
     settings.version = SnmpVersion::v3;
     settings.agentName = settings.agentAddress = "127.0.0.1";
-    settings.port = ntohs(address.sin_port);
+    settings.port = agent.port();
     settings.userName = "u";
     settings.authProtocol = AuthProtocol::sha1;
     settings.authPassPhrase = "authpassphrase";
@@ -57,11 +52,11 @@ TEST(Session, DiscoveryFromASilentAgentEndsAtTheDeadlineOrCancel) {
         EXPECT_LT(steady_clock::now() - start, std::chrono::seconds(3)) << cancel;
         EXPECT_EQ(session.openError(), "stopped before the agent's engine ID came");
         char probe[1500];
-        EXPECT_GT(recv(agent, probe, sizeof probe, MSG_DONTWAIT), 0) << "no probe was sent";
-        while (recv(agent, probe, sizeof probe, MSG_DONTWAIT) > 0) {
+        EXPECT_GT(recv(agent.descriptor(), probe, sizeof probe, MSG_DONTWAIT), 0)
+            << "no probe was sent";
+        while (recv(agent.descriptor(), probe, sizeof probe, MSG_DONTWAIT) > 0) {
         }
     }
-    close(agent);
 }
 
 TEST(Session, EachRunsKeysReplaceTheUserTheLibraryKept) {
